@@ -1,0 +1,73 @@
+#include "platform/fileio.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace ruvia {
+
+namespace {
+void setError(QString* error, const QString& text)
+{
+    if (error)
+        *error = text;
+}
+} // namespace
+
+bool FileObject::readBytes(const QString& path, QByteArray& out, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    out = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        setError(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool FileObject::writeBytes(const QString& path, const QByteArray& data, QString* error,
+                            const WriteOptions& options)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        setError(error, file.errorString());
+        return false;
+    }
+    if (options.permissions && !file.setPermissions(options.permissions)) {
+        setError(error, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (file.write(data) != data.size()) {
+        setError(error, file.errorString());
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool FileObject::readText(const QString& path, QString& out, QString* error)
+{
+    QByteArray bytes;
+    if (!readBytes(path, bytes, error))
+        return false;
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        bytes.remove(0, 3);
+    out = QString::fromUtf8(bytes);
+    return true;
+}
+
+bool FileObject::writeText(const QString& path, const QString& text, QString* error,
+                           const WriteOptions& options)
+{
+    return writeBytes(path, text.toUtf8(), error, options);
+}
+
+} // namespace ruvia

@@ -1,0 +1,29 @@
+#pragma once
+// Whole-file reads and writes. Every write is atomic: the new content goes to
+// a temporary file beside the target and replaces it only once it is complete,
+// so a failed or interrupted save leaves the previous file as it was.
+#include <QByteArray>
+#include <QFileDevice>
+#include <QString>
+
+namespace ruvia {
+
+struct WriteOptions {
+    // Permissions of the written file; empty keeps those of the file it replaces
+    // (or the defaults for a new one).
+    QFileDevice::Permissions permissions = {};
+};
+
+class FileObject {
+public:
+    static bool readBytes(const QString& path, QByteArray& out, QString* error = nullptr);
+    static bool writeBytes(const QString& path, const QByteArray& data, QString* error = nullptr,
+                           const WriteOptions& options = {});
+    // Text is UTF-8 on disk; a byte-order mark is skipped on read. Every
+    // character, U+0000 included, survives the round trip.
+    static bool readText(const QString& path, QString& out, QString* error = nullptr);
+    static bool writeText(const QString& path, const QString& text, QString* error = nullptr,
+                          const WriteOptions& options = {});
+};
+
+} // namespace ruvia

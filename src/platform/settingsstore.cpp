@@ -1,0 +1,165 @@
+#include "platform/settingsstore.h"
+
+#include "platform/inifile.h"
+#include "platform/log.h"
+#include "platform/textrules.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace ruvia {
+
+namespace {
+QString encodeValue(ValueKind kind, const QVariant& value)
+{
+    switch (kind) {
+    case KindNumber:
+        return QString::number(value.toInt());
+    case KindBoolean:
+        return BoolToText(value.toBool());
+    default:
+        // Quotes keep surrounding blanks, which reading trims otherwise.
+        return u'"' + EscapeINIText(value.toString()) + u'"';
+    }
+}
+
+QVariant decodeValue(ValueKind kind, const QString& raw)
+{
+    switch (kind) {
+    case KindNumber:
+        return SafeTextToLong(raw);
+    case KindBoolean:
+        return TextToBool(raw, false);
+    default:
+        return UnescapeINIText(raw);
+    }
+}
+} // namespace
+
+QString SettingsStore::filePath()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Corvanel Studios/Ruvia.ini");
+}
+
+QVariant SettingsStore::ReadValue(const QString& section, const QString& key, ValueKind kind,
+                                  const QVariant& def)
+{
+    IniFile ini;
+    QString error;
+    if (!ini.load(filePath(), &error)) {
+        tsLogWarning(QStringLiteral("SettingsStore::ReadValue() ==> ") + error);
+        return def;
+    }
+    if (!ini.contains(section, key))
+        return def;
+    const QString raw = ini.value(section, key);
+    if (kind == KindBoolean)
+        return TextToBool(raw, def.toBool());
+    return decodeValue(kind, raw);
+}
+
+bool SettingsStore::WriteValues(const QList<Entry>& entries)
+{
+    const QString path = filePath();
+    IniFile ini;
+    QString error;
+    bool ok = ini.load(path, &error);
+    if (ok) {
+        for (const Entry& e : entries)
+            ini.setValue(e.section, e.key, encodeValue(e.kind, e.value));
+        ok = QDir().mkpath(QFileInfo(path).absolutePath()) && ini.save(path, &error, true);
+    }
+    if (!ok)
+        tsLogError(QStringLiteral("SettingsStore::WriteValue() ==> %1: %2").arg(path, error));
+    return ok;
+}
+
+bool SettingsStore::WriteValue(const QString& section, const QString& key, ValueKind kind,
+                               const QVariant& value)
+{
+    return WriteValues({{section, key, kind, value}});
+}
+
+QString SettingsStore::readText(const QString& section, const QString& key, const QString& def)
+{
+    return ReadValue(section, key, KindText, def).toString();
+}
+qint32 SettingsStore::readNumber(const QString& section, const QString& key, qint32 def)
+{
+    return ReadValue(section, key, KindNumber, def).toInt();
+}
+bool SettingsStore::readBool(const QString& section, const QString& key, bool def)
+{
+    return ReadValue(section, key, KindBoolean, def).toBool();
+}
+bool SettingsStore::writeText(const QString& section, const QString& key, const QString& value)
+{
+    return WriteValue(section, key, KindText, value);
+}
+bool SettingsStore::writeNumber(const QString& section, const QString& key, qint32 value)
+{
+    return WriteValue(section, key, KindNumber, value);
+}
+bool SettingsStore::writeBool(const QString& section, const QString& key, bool value)
+{
+    return WriteValue(section, key, KindBoolean, value);
+}
+
+bool SettingsStore::LoadWindowPlacement(const QString& section, const QString& key,
+                                        WindowPlacement& out)
+{
+    const QStringList p = readText(section, key).split(u',');
+    if (p.size() != 5)
+        return false;
+    QList<int> v;
+    for (const QString& s : p) {
+        bool ok = false;
+        v.append(s.trimmed().toInt(&ok));
+        if (!ok)
+            return false;
+    }
+    if (v[2] <= 0 || v[3] <= 0)
+        return false;
+    out.rect = QRect(v[0], v[1], v[2], v[3]);
+    out.maximized = v[4] != 0;
+    return true;
+}
+
+bool SettingsStore::SaveWindowPlacement(const QString& section, const QString& key,
+                                        const WindowPlacement& placement)
+{
+    const QRect& r = placement.rect;
+    return writeText(section, key,
+                     QStringLiteral("%1,%2,%3,%4,%5")
+                         .arg(r.x())
+                         .arg(r.y())
+                         .arg(r.width())
+                         .arg(r.height())
+                         .arg(placement.maximized ? 1 : 0));
+}
+
+QList<int> SettingsStore::LoadListLayout(const QString& key)
+{
+    QList<int> widths;
+    const QString text = readText(QStringLiteral("List Layout"), key);
+    for (const QString& s : text.split(u',', Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int w = s.trimmed().toInt(&ok);
+        if (!ok)
+            return {};
+        widths.append(w);
+    }
+    return widths;
+}
+
+bool SettingsStore::SaveListLayout(const QString& key, const QList<int>& widths)
+{
+    QStringList parts;
+    for (int w : widths)
+        parts.append(QString::number(w));
+    return writeText(QStringLiteral("List Layout"), key, parts.join(u','));
+}
+
+} // namespace ruvia
