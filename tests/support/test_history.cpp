@@ -29,7 +29,7 @@ private Q_SLOTS:
         test::ScriptedPrompter prompter;
         CHistory h;
         h.InitFileName(folder(), QStringLiteral("History.DAT"));
-        QVERIFY(FileObject::writeText(h.FileName(), QStringLiteral("a\0\0  b  \0A", 10)));
+        QVERIFY(FileObject::writeText(h.FileName(), QString::fromUtf16(u"a\0\0  b  \0A", 10)));
         h.LoadHistory();
         QCOMPARE(h.Entries(), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("A")}));
         QCOMPARE(h.Item(0), QStringLiteral("a"));

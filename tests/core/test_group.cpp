@@ -1,0 +1,155 @@
+#include "core/group.h"
+#include "platform/instancelock.h"
+#include "scriptedprompter.h"
+#include "testenv.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace ruvia;
+
+namespace {
+const QString kGroup = QStringLiteral("Main Blog | mainblog.tumblr.com");
+const QString kRefused = QStringLiteral(
+    "Can't open this group because it was already opened by another instance. Switch to that "
+    "instance of program and use it.");
+
+// Another process of the program holding a group lock, started from this binary.
+class LockHolder {
+public:
+    bool start(const QString& name)
+    {
+        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), name});
+        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(10000))
+            return false;
+        return m_process.readAll().startsWith("locked");
+    }
+    void kill()
+    {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+    ~LockHolder() { kill(); }
+
+private:
+    QProcess m_process;
+};
+} // namespace
+
+class TestGroup : public QObject {
+    Q_OBJECT
+    test::TempProfile profile;
+
+private Q_SLOTS:
+    void cleanup()
+    {
+        ReleaseGroupLock();
+        SET_DataPath.clear();
+        SET_UploadsPath.clear();
+        SET_GroupName.clear();
+    }
+
+    void openingSetsValuesCreatesFolderAndLocks()
+    {
+        test::ScriptedPrompter prompter;
+        QVERIFY(OpenGroupFolders(kGroup));
+        QCOMPARE(SET_GroupName, QStringLiteral("mainblog.tumblr.com"));
+        QCOMPARE(SET_DataPath, GetProgramDataPath() + QStringLiteral("/mainblog.tumblr.com"));
+        QCOMPARE(SET_UploadsPath, SET_DataPath + QStringLiteral("/Uploads"));
+        QVERIFY(QDir(SET_DataPath).exists());
+        QVERIFY(IsGroupLockHeld());
+        QVERIFY(prompter.messages().isEmpty());
+    }
+
+    void dataFolderFailureIsReported()
+    {
+        // A file where the program's data folder should be: no folder can be made there.
+        QDir().mkpath(QFileInfo(GetProgramDataPath()).absolutePath());
+        QDir(GetProgramDataPath()).removeRecursively();
+        QFile blocker(GetProgramDataPath());
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        test::ScriptedPrompter prompter;
+        const bool opened = OpenGroupFolders(kGroup);
+        QFile::remove(GetProgramDataPath());
+        QVERIFY(!opened);
+        QCOMPARE(prompter.messages().size(), 1);
+        QCOMPARE(prompter.last().text, GetGroupDataPath(kGroup) +
+                                           QStringLiteral("\r\n\r\nCan't create or open data folder."));
+        QCOMPARE(prompter.last().icon(), int(MB_ICONCRITICAL));
+        QVERIFY(SET_DataPath.isEmpty());
+        QVERIFY(!IsGroupLockHeld());
+    }
+
+    void secondProcessIsRefusedUntilHolderDies()
+    {
+        LockHolder other;
+        QVERIFY(other.start(GroupLockName(QStringLiteral("mainblog.tumblr.com"))));
+        test::ScriptedPrompter prompter;
+        QVERIFY(!OpenGroupFolders(kGroup));
+        QCOMPARE(prompter.texts(), QStringList{kRefused});
+        QCOMPARE(prompter.last().icon(), int(MB_ICONEXCLAMATION));
+        QVERIFY(SET_GroupName.isEmpty());
+
+        // Another group is not blocked by it.
+        QVERIFY(OpenGroupFolders(QStringLiteral("Side | sideblog.tumblr.com")));
+        ReleaseGroupLock();
+
+        // A holder killed without releasing does not block the group for ever.
+        other.kill();
+        QVERIFY(OpenGroupFolders(kGroup));
+        QCOMPARE(prompter.messages().size(), 1);
+    }
+
+    void releasedLockIsFreeForOthers()
+    {
+        test::ScriptedPrompter prompter;
+        QVERIFY(OpenGroupFolders(kGroup));
+        LockHolder other;
+        QVERIFY(!other.start(GroupLockName(QStringLiteral("mainblog.tumblr.com"))));
+        other.kill();
+        ReleaseGroupLock();
+        LockHolder again;
+        QVERIFY(again.start(GroupLockName(QStringLiteral("mainblog.tumblr.com"))));
+    }
+
+    void oddGroupNamesStayInsideTheDataFolder()
+    {
+        for (const QString& entry : {QStringLiteral("x | .."), QStringLiteral("x | a/../../b"),
+                                     QStringLiteral("x | c:\\evil")}) {
+            const QString path = GetGroupDataPath(entry);
+            QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(GetProgramDataPath()).absoluteFilePath());
+            const QString lock = InstanceLock::lockFileFor(GroupLockName(GetGroupName(entry)));
+            QCOMPARE(QFileInfo(lock).absolutePath(), InstanceLock::lockFolder());
+        }
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--hold-lock") == 0) {
+        QCoreApplication app(argc, argv);
+        InstanceLock lock;
+        if (!lock.Acquire(QString::fromLocal8Bit(argv[2]))) {
+            std::puts("refused");
+            return 2;
+        }
+        std::puts("locked");
+        std::fflush(stdout);
+        // Hold the lock until killed or until the parent closes our input.
+        while (std::getchar() != EOF) {
+        }
+        return 0;
+    }
+    QCoreApplication app(argc, argv);
+    TestGroup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_group.moc"

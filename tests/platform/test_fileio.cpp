@@ -1,0 +1,113 @@
+#include "platform/fileio.h"
+#include "testenv.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace ruvia;
+
+namespace {
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+// Child mode, run inside a fresh mount of a tiny tmpfs: write a small file,
+// then try to replace it with one that does not fit, and report what is left.
+int fullDiskChild(const QString& dir)
+{
+    const QString path = dir + QStringLiteral("/Links.XML");
+    if (!FileObject::writeBytes(path, "old content"))
+        return 3;
+    QString error;
+    const bool wrote = FileObject::writeBytes(path, QByteArray(4 * 1024 * 1024, 'x'), &error);
+    std::printf("%s|%s|%d\n", wrote ? "wrote" : "failed", readAll(path).constData(),
+                int(QDir(dir).entryList(QDir::Files | QDir::Hidden).size()));
+    return 0;
+}
+} // namespace
+
+class TestFileIo : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTripBytesAndText()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a.bin"));
+        QByteArray bytes;
+        for (int i = 0; i < 256; ++i)
+            bytes.append(char(i));
+        QVERIFY(FileObject::writeBytes(path, bytes));
+        QByteArray back;
+        QVERIFY(FileObject::readBytes(path, back));
+        QCOMPARE(back, bytes);
+        const QString text = QString::fromUtf16(u"a\0b ✓", 5);
+        QVERIFY(FileObject::writeText(path, text));
+        QString textBack;
+        QVERIFY(FileObject::readText(path, textBack));
+        QCOMPARE(textBack, text);
+        QString error;
+        QVERIFY(!FileObject::readBytes(dir.filePath(QStringLiteral("missing")), back, &error));
+        QVERIFY(!error.isEmpty());
+    }
+
+    void failedSaveInReadOnlyFolderKeepsPreviousFile()
+    {
+        QTemporaryDir dir;
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadOther | QFile::ExeOther);
+        const QString folder = dir.filePath(QStringLiteral("group"));
+        QVERIFY(QDir().mkpath(folder));
+        const QString path = folder + QStringLiteral("/Links.XML");
+        QVERIFY(FileObject::writeBytes(path, "previous"));
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                          QFile::ExeOther);
+        QString error;
+        const bool wrote = test::runUnprivileged(
+            [&] { return FileObject::writeBytes(path, "new content", &error); });
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(!wrote);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(readAll(path), QByteArray("previous"));
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Links.XML")});
+    }
+
+    void fullDiskKeepsPreviousFile()
+    {
+        const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+        if (unshare.isEmpty())
+            QSKIP("unshare is not available");
+        QTemporaryDir dir;
+        const QString script = QStringLiteral("mount -t tmpfs -o size=256k ruvia-full \"$1\" && exec \"$2\" --full-disk-child \"$1\"");
+        QProcess p;
+        p.start(unshare, {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
+                          QStringLiteral("sh"), dir.path(), QCoreApplication::applicationFilePath()});
+        QVERIFY(p.waitForFinished(30000));
+        if (p.exitCode() != 0 && p.readAllStandardOutput().isEmpty())
+            QSKIP(qPrintable(QStringLiteral("no private tmpfs mount here: ") +
+                             QString::fromLocal8Bit(p.readAllStandardError())));
+        QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("failed|old content|1"));
+    }
+};
+
+int main(int argc, char** argv)
+{
+    if (argc == 3 && std::strcmp(argv[1], "--full-disk-child") == 0) {
+        QCoreApplication app(argc, argv);
+        return fullDiskChild(QString::fromLocal8Bit(argv[2]));
+    }
+    QCoreApplication app(argc, argv);
+    TestFileIo test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_fileio.moc"
