@@ -1,0 +1,190 @@
+#include "service/postlookup.h"
+
+#include "platform/log.h"
+#include "platform/prompter.h"
+#include "platform/requestfields.h"
+#include "platform/textrules.h"
+#include "platform/textutil.h"
+#include "platform/xmldocument.h"
+#include "service/requestframe.h"
+#include "service/uploadstatus.h"
+
+namespace ruvia {
+
+namespace {
+
+const QString kIncorrectResponse = QStringLiteral("Incorrect response received from server.");
+
+int mapAnswer(int answer)
+{
+    switch (answer) {
+    case IDABORT:
+        return LookupAbort;
+    case IDRETRY:
+        return LookupRetry;
+    default:
+        return LookupIgnore;
+    }
+}
+
+QByteArray trimmedBytes(const QByteArray& bytes)
+{
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'
+            || c == '\0';
+    };
+    qsizetype b = 0;
+    qsizetype e = bytes.size();
+    while (b < e && blank(bytes.at(b)))
+        ++b;
+    while (e > b && blank(bytes.at(e - 1)))
+        --e;
+    return bytes.mid(b, e - b);
+}
+
+QString readGenerator()
+{
+    return QString::fromUtf16(kAppTitle) + QLatin1Char(' ')
+        + tsFormatVersion(RUVIA_VERSION_MAJOR, RUVIA_VERSION_MINOR, RUVIA_VERSION_PATCH);
+}
+
+} // namespace
+
+bool FindLocationHeader(const QString& headers, QString& location)
+{
+    static const QString marker = QStringLiteral("\r\nLocation: ");
+    const qsizetype at = headers.indexOf(marker);
+    if (at < 0)
+        return false;
+    const qsizetype start = at + marker.size();
+    const qsizetype end = headers.indexOf(QStringLiteral("\r\n"), start);
+    if (end < 0)
+        return false;
+    location = tsTrimEx2(headers.mid(start, end - start));
+    return true;
+}
+
+int ReadPost(const QString& host, const QString& email, const QString& password,
+             const QString& postId, IHTTPRequestCallback* callback, QByteArray& reply)
+{
+    reply.clear();
+    if (postId.isEmpty())
+        return LookupIgnore;
+
+    QString currentHost = host;
+    int currentPort = kServicePort;
+    QString currentPath = QStringLiteral("/api/read?id=") + postId;
+    bool currentSecure = false;
+    bool dummySent = false;
+    int redirects = 0;
+
+    HTTPRequest request;
+    RequestFields fields;
+    for (;;) {
+        fields.Clear();
+        request.Reset();
+        fields.AddField(QStringLiteral("email"), email.toUtf8());
+        fields.AddField(QStringLiteral("password"), password.toUtf8());
+        fields.AddField(QStringLiteral("generator"), tsUNICODEToUTF8(readGenerator()));
+        fields.AddField(QStringLiteral("filter"), "text");
+        fields.AddField(QStringLiteral("type"), "photo");
+        SendServiceRequest(request, currentHost, currentPort, QStringLiteral("POST"),
+                           currentPath, kServiceTimeoutMs, fields, callback, currentSecure);
+
+        if (request.GetErrorCode() == 0 && request.GetStatusCode() == 301) {
+            QString location;
+            if (++redirects > kMaxRedirects
+                || !FindLocationHeader(request.GetResponseHeaders(), location)) {
+                MsgBox(kIncorrectResponse, MB_ICONCRITICAL);
+                return LookupIgnore;
+            }
+            // An https target is followed over TLS, never as plain HTTP to port 443.
+            if (!HTTPRequest::ParseURL(location, currentHost, currentPort, currentPath,
+                                       &currentSecure)) {
+                SetUploadStatusColor(2);
+                MsgBox(kIncorrectResponse, MB_ICONCRITICAL);
+                return LookupIgnore;
+            }
+            continue;
+        }
+
+        if (request.HasFailed()) {
+            if (request.GetErrorKind() == ErrorCancelled)
+                return LookupAbort;
+            SetUploadStatusColor(1);
+            if (request.GetStatusCode() == 408 && !dummySent) {
+                tsLogWarning(QStringLiteral(
+                    "ReadPost() ==> HTTP 408 was detected. Trying to send dummy GET request."));
+                const int dummy = SendDummyRead(host, callback);
+                if (dummy != LookupSuccess)
+                    return dummy;
+                dummySent = true;
+                continue;
+            }
+            if (request.GetStatusCode() == 408)
+                tsLogError(QStringLiteral("ReadPost() ==> HTTP 408 was detected again. Dummy "
+                                          "request doesn't help at all."));
+            const int answer = ErrorReporter::AskAbortRetryIgnore(
+                QStringLiteral("Can't download blog's XML file.\r\n\r\n")
+                + request.GetRequestErrorText());
+            if (answer == IDRETRY)
+                continue;
+            return answer == IDABORT ? LookupAbort : LookupIgnore;
+        }
+
+        reply = trimmedBytes(request.GetResponseBody());
+        if (!reply.isEmpty())
+            return LookupSuccess;
+        if (MsgBox(QStringLiteral("Request was successful but not data received."),
+                   MB_RETRYCANCEL | MB_ICONCRITICAL)
+            == IDRETRY)
+            continue;
+        return LookupSuccess;
+    }
+}
+
+int SendDummyRead(const QString& host, IHTTPRequestCallback* callback)
+{
+    for (;;) {
+        HTTPRequest request;
+        request.Reset();
+        SendServiceRequest(request, host, kServicePort, QStringLiteral("GET"),
+                           QStringLiteral("/api/read"), kServiceTimeoutMs, RequestFields(),
+                           callback);
+        if (!request.HasFailed())
+            return LookupSuccess;
+        if (request.GetErrorKind() == ErrorCancelled)
+            return LookupAbort;
+        SetUploadStatusColor(1);
+        const int answer = ErrorReporter::AskAbortRetryIgnore(
+            QStringLiteral("Can't download blog's XML file (it's dummy request after HTTP 408 "
+                           "error).\r\n\r\n")
+            + request.GetRequestErrorText());
+        if (answer == IDRETRY)
+            continue;
+        return answer == IDABORT ? LookupAbort : LookupIgnore;
+    }
+}
+
+int ParsePostReply(const QByteArray& reply, PostLinks& links)
+{
+    links = PostLinks();
+    xhXMLDocument doc;
+    if (!doc.LoadXML(reply))
+        return mapAnswer(ErrorReporter::AskAbortRetryIgnore(
+            QStringLiteral("Can't load received XML data.\r\n\r\n") + doc.LastError()));
+    if (doc.GetText(QStringLiteral("/tumblr/@version")).isEmpty())
+        return mapAnswer(ErrorReporter::AskAbortRetryIgnore(QStringLiteral(
+            "XML data was loaded but API version was not found. Looks like it was invalid XML "
+            "or even XHTML (for example, from Privoxy).")));
+
+    const QStringList sizes = PostLinks::Sizes();
+    for (int i = 0; i < sizes.size(); ++i)
+        links[PostLinks::Picture1280 + i] = doc.GetText(
+            QStringLiteral("/tumblr/posts/post/photo-url[@max-width='%1']").arg(sizes.at(i)));
+    links[PostLinks::PostURL] = doc.GetText(QStringLiteral("/tumblr/posts/post/@url"));
+    links[PostLinks::PostURLSlug] = doc.GetText(QStringLiteral("/tumblr/posts/post/@url-with-slug"));
+    return LookupSuccess;
+}
+
+} // namespace ruvia
