@@ -1,0 +1,840 @@
+// The stand-in service seen from outside: raw HTTP over loopback, as a
+// client behind an HTTP proxy would talk to it.
+#include "platform/xmldocument.h"
+#include "standin.h"
+
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QHttpMultiPart>
+#include <QImage>
+#include <QJsonDocument>
+#include <QNetworkAccessManager>
+#include <QNetworkInterface>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QRegularExpression>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using ruvia::xhXMLDocument;
+using ruvia::test::StandIn;
+
+namespace {
+
+const QByteArray kEmail = "me@example.com";
+const QByteArray kPassword = "secret";
+
+struct Field {
+    QByteArray name;
+    QByteArray value;
+    QByteArray filename = {};
+    QByteArray contentType = {};
+};
+
+struct Reply {
+    int status = 0;
+    QList<QPair<QByteArray, QByteArray>> headers;
+    QByteArray body;
+    bool ok = false; // a whole reply arrived
+
+    QByteArray header(const QByteArray& name) const
+    {
+        for (const auto& h : headers)
+            if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+                return h.second;
+        return {};
+    }
+    bool hasHeader(const QByteArray& name) const
+    {
+        for (const auto& h : headers)
+            if (h.first.compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    }
+};
+
+QByteArray makePicture(int width, int height, const char* format = "PNG")
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image.setPixel(x, y, qRgb(x % 256, y % 256, (x + y) % 256));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
+
+QSize pictureSize(const QByteArray& bytes)
+{
+    return QImage::fromData(bytes).size();
+}
+
+const QByteArray kBoundary = "----standinTestBoundary7d93";
+
+QByteArray multipart(const QList<Field>& fields)
+{
+    QByteArray body;
+    for (const Field& f : fields) {
+        body += "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + f.name + '"';
+        if (!f.filename.isEmpty())
+            body += "; filename=\"" + f.filename + '"';
+        body += "\r\n";
+        if (!f.contentType.isEmpty())
+            body += "Content-Type: " + f.contentType + "\r\n";
+        body += "\r\n" + f.value + "\r\n";
+    }
+    return body + "--" + kBoundary + "--\r\n";
+}
+
+QByteArray urlEncoded(const QList<Field>& fields)
+{
+    QByteArray body;
+    for (const Field& f : fields)
+        body += (body.isEmpty() ? "" : "&") + f.name.toPercentEncoding() + '=' +
+                f.value.toPercentEncoding();
+    return body;
+}
+
+// A request in proxy form (absolute target), as a client behind a proxy sends it.
+QByteArray request(const QByteArray& method, const QByteArray& url, const QByteArray& body = {},
+                   const QByteArray& contentType = {}, const QByteArray& extraHeaders = {})
+{
+    const QByteArray host = QUrl::fromEncoded(url).host().toLatin1();
+    QByteArray r = method + ' ' + url + " HTTP/1.1\r\nHost: " + host + "\r\n" + extraHeaders;
+    if (!contentType.isEmpty())
+        r += "Content-Type: " + contentType + "\r\n";
+    if (!body.isEmpty() || method == "POST")
+        r += "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
+    return r + "\r\n" + body;
+}
+
+QByteArray postMultipart(const QByteArray& url, const QList<Field>& fields)
+{
+    return request("POST", url, multipart(fields), "multipart/form-data; boundary=" + kBoundary);
+}
+
+bool waitForBytes(QTcpSocket& socket, QByteArray& buffer, qsizetype needed, int timeoutMs = 15000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (buffer.size() < needed) {
+        if (socket.bytesAvailable() == 0 &&
+            !socket.waitForReadyRead(int(qMax<qint64>(1, timeoutMs - timer.elapsed()))))
+            return false;
+        buffer += socket.readAll();
+    }
+    return true;
+}
+
+// Reads one reply (Content-Length framed) from a connected socket; extra
+// bytes stay in buffer for the next reply.
+Reply readReply(QTcpSocket& socket, QByteArray& buffer)
+{
+    Reply reply;
+    qsizetype headEnd;
+    while ((headEnd = buffer.indexOf("\r\n\r\n")) < 0)
+        if (!waitForBytes(socket, buffer, buffer.size() + 1))
+            return reply;
+    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
+    reply.status = lines.value(0).split(' ').value(1).toInt();
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines.at(i).trimmed();
+        const qsizetype colon = line.indexOf(':');
+        reply.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
+    }
+    buffer.remove(0, headEnd + 4);
+    const qsizetype length = reply.header("Content-Length").toLongLong();
+    if (!waitForBytes(socket, buffer, length))
+        return reply;
+    reply.body = buffer.left(length);
+    buffer.remove(0, length);
+    reply.ok = true;
+    return reply;
+}
+
+Reply exchange(quint16 port, const QByteArray& raw)
+{
+    QTcpSocket socket;
+    socket.connectToHost(u"127.0.0.1"_s, port);
+    if (!socket.waitForConnected(5000))
+        return {};
+    socket.write(raw);
+    QByteArray buffer;
+    return readReply(socket, buffer);
+}
+
+QString xmlText(const QByteArray& xml, const QString& xpath)
+{
+    xhXMLDocument doc;
+    if (!doc.LoadXML(xml))
+        return u"<not xml>"_s;
+    return doc.GetText(xpath);
+}
+
+size_t postCount(const QByteArray& xml)
+{
+    xhXMLDocument doc;
+    return doc.LoadXML(xml) ? doc.SelectNodes(u"/tumblr/posts/post"_s).size() : size_t(999);
+}
+
+} // namespace
+
+class TestStandIn : public QObject {
+    Q_OBJECT
+
+private:
+    StandIn m_standin;
+    QString m_postId;
+
+    QList<Field> writeFields(const QByteArray& picture) const
+    {
+        return {{"email", kEmail},
+                {"password", kPassword},
+                {"type", "photo"},
+                {"caption", "Caf\xc3\xa9 <b>bold</b>"},
+                {"click-through-url", "http://click.example.org/"},
+                {"data", picture, "p.png", "image/png"},
+                {"generator", "Tolvane - Ruvia 1.0"},
+                {"tags", "first tag, \"second, with comma\""}};
+    }
+    Reply post(const QByteArray& raw) { return exchange(m_standin.port(), raw); }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(m_standin.start({u"--account"_s, u"me@example.com:secret"_s, u"--blog"_s,
+                                  u"me@example.com:mainblog:Main Blog"_s, u"--blog"_s,
+                                  u"me@example.com:sideblog:Side Blog"_s, u"--blog"_s,
+                                  u"me@example.com:hidden:Hidden:private"_s}),
+                 qPrintable(m_standin.errorOutput()));
+        const Reply r = post(postMultipart("http://www.tumblr.com/api/write",
+                                           writeFields(makePicture(1600, 1000))));
+        QCOMPARE(r.status, 201);
+        m_postId = QString::fromLatin1(r.body);
+    }
+
+    void init()
+    {
+        QVERIFY(m_standin.clearFaults());
+        QVERIFY(m_standin.clearRequests());
+    }
+
+    void authenticate_data()
+    {
+        QTest::addColumn<QByteArray>("password");
+        QTest::addColumn<bool>("multipartForm");
+        QTest::addColumn<int>("status");
+        QTest::newRow("multipart") << kPassword << true << 200;
+        QTest::newRow("url-encoded") << kPassword << false << 200;
+        QTest::newRow("bad password") << QByteArray("wrong") << true << 403;
+    }
+    void authenticate()
+    {
+        QFETCH(QByteArray, password);
+        QFETCH(bool, multipartForm);
+        QFETCH(int, status);
+        const QList<Field> fields{{"email", kEmail}, {"password", password}, {"generator", "x"}};
+        const QByteArray url = "http://www.tumblr.com/api/authenticate";
+        const Reply r = post(multipartForm ? postMultipart(url, fields)
+                                           : request("POST", url, urlEncoded(fields),
+                                                     "application/x-www-form-urlencoded"));
+        QCOMPARE(r.status, status);
+        if (status != 200) {
+            QVERIFY(!r.body.isEmpty());
+            QVERIFY(!r.body.contains('\n'));
+            return;
+        }
+        QVERIFY(r.header("Content-Type").startsWith("text/xml"));
+        xhXMLDocument doc;
+        QVERIFY(doc.LoadXML(r.body));
+        QCOMPARE(doc.GetText(u"/tumblr/@version"_s), u"1.0"_s);
+        QVERIFY(doc.SelectSingleNode(u"/tumblr/user/@can-upload-video"_s));
+        QCOMPARE(doc.SelectNodes(u"/tumblr/tumblelog"_s).size(), size_t(3));
+        QCOMPARE(doc.GetText(u"/tumblr/tumblelog[1]/@url"_s), u"http://mainblog.tumblr.com/"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/tumblelog[1]/@is-primary"_s), u"yes"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/tumblelog[2]/@title"_s), u"Side Blog"_s);
+        QVERIFY(!doc.SelectSingleNode(u"/tumblr/tumblelog[2]/@is-primary"_s));
+        QCOMPARE(doc.GetText(u"/tumblr/tumblelog[3]/@type"_s), u"private"_s);
+        QVERIFY(!doc.GetText(u"/tumblr/tumblelog[3]/@private-id"_s).isEmpty());
+        QVERIFY(!doc.SelectSingleNode(u"/tumblr/tumblelog[3]/@url"_s));
+        QVERIFY(!doc.SelectSingleNode(u"/tumblr/tumblelog[3]/@name"_s));
+    }
+
+    // The post made in initTestCase, read back on its blog and every size fetched.
+    void writeThenReadBack()
+    {
+        QVERIFY(QRegularExpression(u"^[0-9]+$"_s).match(m_postId).hasMatch());
+        const Reply r = post(postMultipart(
+            "http://mainblog.tumblr.com/api/read?id=" + m_postId.toLatin1(),
+            {{"email", kEmail}, {"password", kPassword}, {"filter", "text"}, {"type", "photo"}}));
+        QCOMPARE(r.status, 200);
+        xhXMLDocument doc;
+        QVERIFY(doc.LoadXML(r.body));
+        QCOMPARE(doc.GetText(u"/tumblr/@version"_s), u"1.0"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/tumblelog/@name"_s), u"mainblog"_s);
+        const QString url = u"http://mainblog.tumblr.com/post/"_s + m_postId;
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/@id"_s), m_postId);
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/@url"_s), url);
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/@url-with-slug"_s), url + u"/caf-bold"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/@type"_s), u"photo"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/@width"_s), u"1600"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/@height"_s), u"1000"_s);
+        QVERIFY(QRegularExpression(u"^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d GMT$"_s)
+                    .match(doc.GetText(u"/tumblr/posts/post/@date-gmt"_s))
+                    .hasMatch());
+        QVERIFY(!doc.GetText(u"/tumblr/posts/post/@unix-timestamp"_s).isEmpty());
+        QVERIFY(!doc.GetText(u"/tumblr/posts/post/@reblog-key"_s).isEmpty());
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/photo-caption"_s), u"Caf\u00e9 bold"_s);
+        QCOMPARE(doc.GetText(u"/tumblr/posts/post/photo-link-url"_s),
+                 u"http://click.example.org/"_s);
+        const auto tags = doc.SelectNodes(u"/tumblr/posts/post/tag"_s);
+        QCOMPARE(tags.size(), size_t(2));
+        QCOMPARE(xhXMLDocument::NodeText(tags[1]), u"second, with comma"_s);
+        // Six sizes in order, then the tags.
+        QStringList order;
+        for (const auto& n : doc.SelectNodes(u"/tumblr/posts/post/*"_s))
+            order << ruvia::fromU8(n.node().name()) +
+                         ruvia::fromU8(n.node().attribute("max-width").value());
+        QCOMPARE(order, QStringList({u"photo-caption"_s, u"photo-link-url"_s,
+                                     u"photo-url1280"_s, u"photo-url500"_s, u"photo-url400"_s,
+                                     u"photo-url250"_s, u"photo-url100"_s, u"photo-url75"_s,
+                                     u"tag"_s, u"tag"_s}));
+        const QList<QSize> expected{{1280, 800}, {500, 312}, {400, 250},
+                                    {250, 156},  {100, 62},  {75, 75}};
+        for (int i = 0; i < 6; ++i) {
+            const QByteArray pictureUrl =
+                xhXMLDocument::NodeText(doc.SelectNodes(u"/tumblr/posts/post/photo-url"_s)[i])
+                    .toLatin1();
+            QVERIFY2(QRegularExpression(u"^http://\\d+\\.media\\.tumblr\\.com/tumblr_\\w+o1_"
+                                        "(1280|500|400|250|100|75sq)\\.png$"_s)
+                         .match(QString::fromLatin1(pictureUrl))
+                         .hasMatch(),
+                     pictureUrl.constData());
+            const Reply picture = post(request("GET", pictureUrl));
+            QCOMPARE(picture.status, 200);
+            QCOMPARE(picture.header("Content-Type"), QByteArray("image/png"));
+            const QSize size = pictureSize(picture.body);
+            QCOMPARE(size.width(), expected.at(i).width());
+            QVERIFY(qAbs(size.height() - expected.at(i).height()) <= 1);
+        }
+    }
+
+    // Sizes above the picture's width point to the file that holds it whole.
+    void smallPicture()
+    {
+        const QByteArray picture = makePicture(300, 200, "JPEG");
+        QList<Field> fields = writeFields(picture);
+        fields[5] = {"data", picture, "small.jpg", "image/jpeg"};
+        const Reply w = post(postMultipart("http://www.tumblr.com/api/write", fields));
+        QCOMPARE(w.status, 201);
+        const Reply r = post(request("GET", "http://mainblog.tumblr.com/api/read?id=" + w.body));
+        xhXMLDocument doc;
+        QVERIFY(doc.LoadXML(r.body));
+        const auto urls = doc.SelectNodes(u"/tumblr/posts/post/photo-url"_s);
+        QCOMPARE(urls.size(), size_t(6));
+        QStringList files;
+        for (const auto& n : urls)
+            files << xhXMLDocument::NodeText(n).section(u'_', -1);
+        QCOMPARE(files, QStringList({u"400.jpg"_s, u"400.jpg"_s, u"400.jpg"_s, u"250.jpg"_s,
+                                     u"100.jpg"_s, u"75sq.jpg"_s}));
+        // The whole-picture file is the posted file, byte for byte.
+        const Reply whole = post(request("GET", xhXMLDocument::NodeText(urls[0]).toLatin1()));
+        QCOMPARE(whole.body, picture);
+        QCOMPARE(whole.header("Content-Type"), QByteArray("image/jpeg"));
+        // Reached directly too, with a Host header and a path.
+        const QByteArray path = QUrl(xhXMLDocument::NodeText(urls[3])).path().toLatin1();
+        const Reply direct = post("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+        QCOMPARE(pictureSize(direct.body).width(), 250);
+    }
+
+    void writeErrors_data()
+    {
+        QTest::addColumn<QByteArray>("field");
+        QTest::addColumn<QByteArray>("value");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("text");
+        QTest::newRow("bad password") << QByteArray("password") << QByteArray("nope") << 403
+                                      << QByteArray("Your email address or password were "
+                                                    "incorrect.");
+        QTest::newRow("no picture") << QByteArray("data") << QByteArray() << 400
+                                    << QByteArray("Please select a photo to upload.");
+        QTest::newRow("unknown group") << QByteArray("group") << QByteArray("else.tumblr.com")
+                                       << 400 << QByteArray();
+        QTest::newRow("unreadable publish-on")
+            << QByteArray("publish-on") << QByteArray("someday soon") << 400 << QByteArray();
+    }
+    void writeErrors()
+    {
+        QFETCH(QByteArray, field);
+        QFETCH(QByteArray, value);
+        QFETCH(int, status);
+        QFETCH(QByteArray, text);
+        const qsizetype before = m_standin.posts().size();
+        QList<Field> fields = writeFields(makePicture(40, 30));
+        fields.append(Field{"state", "queue"});
+        bool replaced = false;
+        for (Field& f : fields)
+            if (f.name == field) {
+                f.value = value;
+                replaced = true;
+            }
+        if (!replaced)
+            fields.append(Field{field, value});
+        const Reply r = post(postMultipart("http://www.tumblr.com/api/write", fields));
+        QCOMPARE(r.status, status);
+        if (!text.isEmpty())
+            QCOMPARE(r.body, text);
+        QVERIFY(!r.body.isEmpty());
+        QVERIFY(!r.body.contains('\n'));
+        QCOMPARE(m_standin.posts().size(), before);
+    }
+
+    void groupSourceAndVisibility()
+    {
+        QList<Field> fields = writeFields(makePicture(64, 64));
+        fields.append(Field{"source", "http://pictures.example.net/far-away.jpg"});
+        fields.append(Field{"group", "sideblog.tumblr.com"});
+        fields.append(Field{"state", "draft"});
+        const Reply w = post(postMultipart("http://www.tumblr.com/api/write", fields));
+        QCOMPARE(w.status, 201);
+        const QJsonObject stored = m_standin.posts().last().toObject();
+        QCOMPARE(stored.value(u"blog"_s).toString(), u"sideblog"_s);
+        // The source won over the data, and nothing left this machine.
+        QVERIFY(stored.value(u"generated"_s).toBool());
+        QCOMPARE(stored.value(u"width"_s).toInt(), 320);
+
+        const QByteArray id = w.body;
+        const QList<Field> auth{{"email", kEmail}, {"password", kPassword}};
+        // Another blog's host does not show it; an unauthenticated read hides a draft.
+        Reply r = post(postMultipart("http://mainblog.tumblr.com/api/read?id=" + id, auth));
+        QCOMPARE(postCount(r.body), size_t(0));
+        QVERIFY(xmlText(r.body, u"/tumblr/posts/@total"_s).toInt() >= 1);
+        r = post(request("GET", "http://sideblog.tumblr.com/api/read?id=" + id));
+        QCOMPARE(postCount(r.body), size_t(0));
+        r = post(postMultipart("http://sideblog.tumblr.com/api/read?id=" + id, auth));
+        QCOMPARE(xmlText(r.body, u"/tumblr/posts/post/@id"_s), QString::fromLatin1(id));
+        r = post(postMultipart("http://sideblog.tumblr.com/api/read?id=" + id,
+                               {{"email", kEmail}, {"password", "bad"}}));
+        QCOMPARE(r.status, 403);
+        QCOMPARE(r.body, QByteArray("Authentication failed."));
+
+        // A source that is one of its own picture URLs is copied.
+        const QString own = m_standin.posts().first().toObject().value(u"urls"_s).toObject()
+                                .value(u"250"_s).toString();
+        fields = writeFields({});
+        fields.removeAt(5);
+        fields.append(Field{"source", own.toUtf8()});
+        QCOMPARE(post(postMultipart("http://www.tumblr.com/api/write", fields)).status, 201);
+        const QJsonObject copy = m_standin.posts().last().toObject();
+        QVERIFY(!copy.value(u"generated"_s).toBool());
+        QCOMPARE(copy.value(u"width"_s).toInt(), 250);
+    }
+
+    void latestPosts()
+    {
+        const Reply r = post("GET /api/read?num=2 HTTP/1.1\r\nHost: mainblog.tumblr.com\r\n\r\n");
+        QCOMPARE(r.status, 200);
+        xhXMLDocument doc;
+        QVERIFY(doc.LoadXML(r.body));
+        QCOMPARE(doc.SelectNodes(u"/tumblr/posts/post"_s).size(), size_t(2));
+        // Newest first.
+        QVERIFY(doc.GetText(u"/tumblr/posts/post[1]/@id"_s).toLongLong() >
+                doc.GetText(u"/tumblr/posts/post[2]/@id"_s).toLongLong());
+    }
+
+    void replyFaults_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QByteArray>("url");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("check");
+        const QByteArray read = "http://mainblog.tumblr.com/api/read?id=";
+        const QByteArray auth = "http://www.tumblr.com/api/authenticate";
+        QTest::newRow("408") << QByteArray(R"({"endpoint":"read","kind":"status","status":408})")
+                             << read << 408 << u"one line"_s;
+        QTest::newRow("503 html")
+            << QByteArray(R"({"endpoint":"authenticate","kind":"status","status":503,"html":true})")
+            << auth << 503 << u"several lines"_s;
+        QTest::newRow("empty 200") << QByteArray(R"({"endpoint":"read","kind":"empty"})") << read
+                                   << 200 << u"empty"_s;
+        QTest::newRow("non-XML") << QByteArray(R"({"endpoint":"read","kind":"nonxml"})") << read
+                                 << 200 << u"not xml"_s;
+        QTest::newRow("maintenance")
+            << QByteArray(R"({"endpoint":"any","kind":"maintenance"})") << read << 200
+            << u"xhtml"_s;
+        QTest::newRow("sizes 500 and 75")
+            << QByteArray(R"({"endpoint":"read","kind":"sizes","sizes":[500,75]})") << read << 200
+            << u"500 75"_s;
+        QTest::newRow("empty post id")
+            << QByteArray(R"({"endpoint":"write","kind":"status","status":201,"body":""})")
+            << QByteArray("http://www.tumblr.com/api/write") << 201 << u"empty"_s;
+        QTest::newRow("non-digit post id")
+            << QByteArray(R"({"endpoint":"write","kind":"status","status":201,"body":"ok"})")
+            << QByteArray("http://www.tumblr.com/api/write") << 201 << u"ok"_s;
+        QTest::newRow("other endpoint untouched")
+            << QByteArray(R"({"endpoint":"write","kind":"status","status":500})") << read << 200
+            << u"500 400 250 100 75 1280"_s;
+        QTest::newRow("other host untouched")
+            << QByteArray(R"({"endpoint":"read","host":"else.tumblr.com","kind":"empty"})")
+            << read << 200 << u"500 400 250 100 75 1280"_s;
+    }
+    void replyFaults()
+    {
+        QFETCH(QByteArray, fault);
+        QFETCH(QByteArray, url);
+        QFETCH(int, status);
+        QFETCH(QString, check);
+        QVERIFY(m_standin.addFault(QJsonDocument::fromJson(fault).object()));
+        const QByteArray target = url.endsWith("id=") ? url + m_postId.toLatin1() : url;
+        const QList<Field> fields = url.endsWith("write") ? writeFields(makePicture(20, 20))
+                                                         : QList<Field>{{"email", kEmail},
+                                                                        {"password", kPassword}};
+        const qsizetype postsBefore = m_standin.posts().size();
+        const Reply r = post(postMultipart(target, fields));
+        QCOMPARE(r.status, status);
+        if (check == u"one line") {
+            QVERIFY(!r.body.isEmpty() && !r.body.contains('\n'));
+        } else if (check == u"several lines") {
+            QVERIFY(r.body.count('\n') > 2);
+        } else if (check == u"empty") {
+            QVERIFY(r.body.isEmpty());
+            QVERIFY(r.hasHeader("Content-Length"));
+        } else if (check == u"not xml") {
+            QVERIFY(!xhXMLDocument().LoadXML(r.body));
+        } else if (check == u"xhtml") {
+            xhXMLDocument doc;
+            QVERIFY(doc.LoadXML(r.body));
+            QCOMPARE(doc.GetText(u"/*/@version"_s), QString());
+            QVERIFY(r.body.contains("<title>Maintenance</title>"));
+        } else if (check == u"ok") {
+            QCOMPARE(r.body, QByteArray("ok"));
+        } else {
+            QStringList sizes;
+            for (const auto& n : [&] {
+                     xhXMLDocument doc;
+                     doc.LoadXML(r.body);
+                     return doc.SelectNodes(u"/tumblr/posts/post/photo-url/@max-width"_s);
+                 }())
+                sizes << xhXMLDocument::NodeText(n);
+            sizes.sort();
+            QStringList expected = check.split(u' ');
+            expected.sort();
+            QCOMPARE(sizes, expected);
+        }
+        if (url.endsWith("write")) // a faulted write makes no post
+            QCOMPARE(m_standin.posts().size(), postsBefore);
+        // Count 1 by default: the next request is served normally.
+        const Reply again = post(postMultipart(target, fields));
+        QCOMPARE(again.status, url.endsWith("write") ? 201 : 200);
+    }
+
+    void redirects_data()
+    {
+        QTest::addColumn<QString>("position");
+        QTest::addColumn<int>("index");
+        QTest::newRow("first") << u"first"_s << 0;
+        QTest::newRow("middle") << u"middle"_s << 1;
+        QTest::newRow("last") << u"last"_s << -1;
+    }
+    void redirects()
+    {
+        QFETCH(QString, position);
+        QFETCH(int, index);
+        const QString location = u"http://www.example.org/api/read?id="_s + m_postId;
+        QVERIFY(m_standin.addFault({{u"endpoint"_s, u"read"_s},
+                                    {u"kind"_s, u"redirect"_s},
+                                    {u"location"_s, location},
+                                    {u"position"_s, position}}));
+        const Reply r = post(request("POST", "http://mainblog.tumblr.com/api/read?id=" +
+                                                 m_postId.toLatin1()));
+        QCOMPARE(r.status, 301);
+        QCOMPARE(r.header("Location"), location.toLatin1());
+        qsizetype at = -1;
+        for (qsizetype i = 0; i < r.headers.size(); ++i)
+            if (r.headers.at(i).first == "Location")
+                at = i;
+        if (index < 0)
+            QCOMPARE(at, r.headers.size() - 1);
+        else if (index == 0)
+            QCOMPARE(at, 0);
+        else
+            QVERIFY(at > 0 && at < r.headers.size() - 1);
+        // The second host of the chain answers the post normally.
+        const Reply next = post(request("POST", location.toLatin1()));
+        QCOMPARE(next.status, 200);
+        QCOMPARE(xmlText(next.body, u"/tumblr/posts/post/@id"_s), m_postId);
+    }
+
+    void redirectVariants()
+    {
+        // Without Location.
+        QVERIFY(m_standin.addFault({{u"endpoint"_s, u"read"_s}, {u"kind"_s, u"redirect"_s}}));
+        Reply r = post(request("GET", "http://mainblog.tumblr.com/api/read"));
+        QCOMPARE(r.status, 301);
+        QVERIFY(!r.hasHeader("Location"));
+        // Always: a loop that never ends by itself.
+        QVERIFY(m_standin.addFault({{u"endpoint"_s, u"read"_s},
+                                    {u"kind"_s, u"redirect"_s},
+                                    {u"always"_s, true},
+                                    {u"location"_s, u"http://loop.example.org/api/read"_s}}));
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(post(request("GET", "http://loop.example.org/api/read")).status, 301);
+        QCOMPARE(m_standin.faults().first().toObject().value(u"remaining"_s).toInt(), -1);
+        QVERIFY(m_standin.clearFaults());
+        QCOMPARE(post(request("GET", "http://loop.example.org/api/read")).status, 200);
+    }
+
+    void connectionFaults()
+    {
+        QElapsedTimer timer;
+        // A delay before the answer.
+        QVERIFY(m_standin.addFault({{u"endpoint"_s, u"read"_s},
+                                    {u"kind"_s, u"delay"_s},
+                                    {u"ms"_s, 400}}));
+        timer.start();
+        Reply r = post(request("GET", "http://mainblog.tumblr.com/api/read"));
+        QCOMPARE(r.status, 200);
+        QVERIFY(timer.elapsed() >= 350);
+
+        // A slow body: the picture arrives whole, in pieces.
+        const QString url = m_standin.posts().first().toObject().value(u"urls"_s).toObject()
+                                .value(u"100"_s).toString();
+        const QByteArray fast = post(request("GET", url.toLatin1())).body;
+        QVERIFY(m_standin.addFault({{u"endpoint"_s, u"picture"_s},
+                                    {u"kind"_s, u"slow"_s},
+                                    {u"chunkBytes"_s, 1000},
+                                    {u"chunkDelayMs"_s, 50}}));
+        timer.restart();
+        r = post(request("GET", url.toLatin1()));
+        QCOMPARE(r.body, fast);
+        QVERIFY(timer.elapsed() >= 50 * (fast.size() / 1000));
+
+        // A slowly read request body still arrives whole.
+        QVERIFY(m_standin.addFault({{u"endpoint"_s, u"write"_s},
+                                    {u"kind"_s, u"slow"_s},
+                                    {u"readBytes"_s, 4096},
+                                    {u"readDelayMs"_s, 10}}));
+        const QByteArray picture = makePicture(200, 100, "BMP");
+        QList<Field> fields = writeFields(picture);
+        r = post(postMultipart("http://www.tumblr.com/api/write", fields));
+        QCOMPARE(r.status, 201);
+        QCOMPARE(StandIn::field(m_standin.requests(u"write"_s).last().toObject(), u"data"_s)
+                     .value(u"size"_s)
+                     .toInteger(),
+                 picture.size());
+
+        // A dropped connection: closed with no answer at all.
+        for (const char* when : {"request", "headers"}) {
+            QVERIFY(m_standin.addFault({{u"endpoint"_s, u"write"_s},
+                                        {u"kind"_s, u"drop"_s},
+                                        {u"when"_s, QString::fromLatin1(when)}}));
+            QTcpSocket socket;
+            socket.connectToHost(u"127.0.0.1"_s, m_standin.port());
+            QVERIFY(socket.waitForConnected(5000));
+            socket.write(postMultipart("http://www.tumblr.com/api/write", fields));
+            QByteArray got;
+            while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(5000))
+                got += socket.readAll();
+            got += socket.readAll();
+            QVERIFY(got.isEmpty());
+            QVERIFY(socket.state() != QAbstractSocket::ConnectedState);
+        }
+        QCOMPARE(m_standin.requests(u"write"_s).last().toObject().value(u"status"_s).toInt(), 0);
+    }
+
+    void badFaultRefused()
+    {
+        int status = 0;
+        m_standin.control("POST", u"/_standin/faults"_s, R"({"kind":"explode"})", &status);
+        QCOMPARE(status, 400);
+        m_standin.control("POST", u"/_standin/faults"_s, "{not json", &status);
+        QCOMPARE(status, 400);
+        QVERIFY(m_standin.faults().isEmpty());
+    }
+
+    // What tests of the client rely on: fields in order, text and raw bytes.
+    void requestLog()
+    {
+        const QByteArray picture = makePicture(120, 90);
+        QList<Field> fields = writeFields(picture);
+        fields.append(Field{"state", "queue"});
+        fields.append(Field{"publish-on", "2030-01-01T13:34:00"});
+        QCOMPARE(post(postMultipart("http://www.tumblr.com/api/write", fields)).status, 201);
+        const QJsonArray log = m_standin.requests();
+        QCOMPARE(log.size(), 1);
+        const QJsonObject entry = log.first().toObject();
+        QCOMPARE(entry.value(u"method"_s).toString(), u"POST"_s);
+        QCOMPARE(entry.value(u"target"_s).toString(), u"http://www.tumblr.com/api/write"_s);
+        QVERIFY(entry.value(u"proxyForm"_s).toBool());
+        QCOMPARE(entry.value(u"host"_s).toString(), u"www.tumblr.com"_s);
+        QCOMPARE(entry.value(u"endpoint"_s).toString(), u"write"_s);
+        QCOMPARE(entry.value(u"form"_s).toString(), u"multipart"_s);
+        QCOMPARE(entry.value(u"status"_s).toInt(), 201);
+        const QJsonArray headers = entry.value(u"headers"_s).toArray();
+        QCOMPARE(headers.first().toObject().value(u"name"_s).toString(), u"Host"_s);
+        QCOMPARE(headers.at(1).toObject().value(u"name"_s).toString(), u"Content-Type"_s);
+        QCOMPARE(StandIn::fieldNames(entry),
+                 QStringList({u"email"_s, u"password"_s, u"type"_s, u"caption"_s,
+                              u"click-through-url"_s, u"data"_s, u"generator"_s, u"tags"_s,
+                              u"state"_s, u"publish-on"_s}));
+        QCOMPARE(StandIn::field(entry, u"caption"_s).value(u"value"_s).toString(),
+                 u"Caf\u00e9 <b>bold</b>"_s);
+        const QJsonObject data = StandIn::field(entry, u"data"_s);
+        QCOMPARE(data.value(u"filename"_s).toString(), u"p.png"_s);
+        QCOMPARE(data.value(u"contentType"_s).toString(), u"image/png"_s);
+        QCOMPARE(data.value(u"size"_s).toInteger(), picture.size());
+        QCOMPARE(data.value(u"sha256"_s).toString().toLatin1(),
+                 QCryptographicHash::hash(picture, QCryptographicHash::Sha256).toHex());
+        QCOMPARE(StandIn::fieldBytes(entry, u"data"_s), picture);
+        QVERIFY(!data.contains(u"value"_s)); // not UTF-8
+        const QJsonObject stored = m_standin.posts().last().toObject();
+        QCOMPARE(stored.value(u"state"_s).toString(), u"queue"_s);
+        QCOMPARE(stored.value(u"publishOn"_s).toString(), u"2030-01-01T13:34:00"_s);
+        QCOMPARE(stored.value(u"tags"_s).toArray().size(), 2);
+
+        // A large field keeps only its size and hash.
+        QByteArray big(200 * 1024, 'x');
+        QCOMPARE(post(postMultipart("http://www.tumblr.com/api/authenticate",
+                                    {{"email", kEmail}, {"password", kPassword}, {"pad", big}}))
+                     .status,
+                 200);
+        const QJsonObject pad = StandIn::field(m_standin.requests().last().toObject(), u"pad"_s);
+        QCOMPARE(pad.value(u"size"_s).toInteger(), big.size());
+        QVERIFY(!pad.contains(u"base64"_s));
+        QVERIFY(!pad.contains(u"value"_s));
+    }
+
+    // Several requests on one connection: 100-continue, a chunked body, then close.
+    void keepAliveChunkedAndContinue()
+    {
+        QTcpSocket socket;
+        socket.connectToHost(u"127.0.0.1"_s, m_standin.port());
+        QVERIFY(socket.waitForConnected(5000));
+        QByteArray buffer;
+        const QByteArray body = urlEncoded({{"email", kEmail}, {"password", kPassword}});
+        socket.write("POST /api/authenticate HTTP/1.1\r\nHost: www.tumblr.com\r\n"
+                     "Expect: 100-continue\r\n"
+                     "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+                     QByteArray::number(body.size()) + "\r\n\r\n");
+        QVERIFY(waitForBytes(socket, buffer, 25));
+        QVERIFY(buffer.startsWith("HTTP/1.1 100 Continue\r\n\r\n"));
+        buffer.remove(0, 25);
+        socket.write(body);
+        Reply r = readReply(socket, buffer);
+        QCOMPARE(r.status, 200);
+        QVERIFY(!r.ok || r.header("Connection") == "keep-alive");
+
+        QByteArray chunked = "POST http://www.tumblr.com/api/authenticate HTTP/1.1\r\n"
+                             "Host: www.tumblr.com\r\nTransfer-Encoding: chunked\r\n"
+                             "Content-Type: application/x-www-form-urlencoded\r\n\r\n";
+        for (qsizetype at = 0; at < body.size(); at += 7) {
+            const QByteArray piece = body.mid(at, 7);
+            chunked += QByteArray::number(piece.size(), 16) + "\r\n" + piece + "\r\n";
+        }
+        socket.write(chunked + "0\r\n\r\n");
+        r = readReply(socket, buffer);
+        QCOMPARE(r.status, 200);
+        QVERIFY(m_standin.requests().last().toObject().value(u"chunked"_s).toBool());
+
+        socket.write("GET http://mainblog.tumblr.com/api/read HTTP/1.1\r\n"
+                     "Host: mainblog.tumblr.com\r\nConnection: close\r\n\r\n");
+        r = readReply(socket, buffer);
+        QCOMPARE(r.status, 200);
+        QCOMPARE(r.header("Connection"), QByteArray("close"));
+        QVERIFY(socket.state() == QAbstractSocket::UnconnectedState ||
+                socket.waitForDisconnected(5000));
+    }
+
+    // The way the client will reach it: Qt's own HTTP stack with the stand-in as proxy.
+    void throughQtProxy()
+    {
+        QNetworkAccessManager manager;
+        manager.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, StandIn::host(), m_standin.port()));
+        auto* form = new QHttpMultiPart(QHttpMultiPart::FormDataType);
+        const QByteArray picture = makePicture(1400, 1200, "JPEG") + QByteArray(6 << 20, '\0');
+        for (const Field& f : writeFields(picture)) {
+            QHttpPart part;
+            QByteArray disposition = "form-data; name=\"" + f.name + '"';
+            if (!f.filename.isEmpty())
+                disposition += "; filename=\"" + f.filename + '"';
+            part.setRawHeader("Content-Disposition", disposition);
+            part.setBody(f.value);
+            form->append(part);
+        }
+        QNetworkReply* reply =
+            manager.post(QNetworkRequest(QUrl(u"http://www.tumblr.com/api/write"_s)), form);
+        form->setParent(reply);
+        QEventLoop loop;
+        connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        loop.exec();
+        QCOMPARE(reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(), 201);
+        QVERIFY(QRegularExpression(u"^[0-9]+$"_s)
+                    .match(QString::fromLatin1(reply->readAll()))
+                    .hasMatch());
+        reply->deleteLater();
+        const QJsonObject entry = m_standin.requests(u"write"_s).last().toObject();
+        QVERIFY(entry.value(u"proxyForm"_s).toBool());
+        QCOMPARE(StandIn::field(entry, u"data"_s).value(u"sha256"_s).toString().toLatin1(),
+                 QCryptographicHash::hash(picture, QCryptographicHash::Sha256).toHex());
+        QCOMPARE(m_standin.posts().last().toObject().value(u"width"_s).toInt(), 1400);
+    }
+
+    void persistsAcrossRestart()
+    {
+        QTemporaryDir dir;
+        StandIn first;
+        const QStringList args{u"--demo"_s, u"--data"_s, dir.path()};
+        QVERIFY(first.start(args));
+        const Reply w = exchange(first.port(),
+                                 postMultipart("http://www.tumblr.com/api/write",
+                                               {{"email", "demo@example.com"},
+                                                {"password", "demo"},
+                                                {"type", "photo"},
+                                                {"data", makePicture(600, 400), "a.png"}}));
+        QCOMPARE(w.status, 201);
+        first.stop();
+
+        StandIn second;
+        QVERIFY(second.start(args));
+        const Reply r =
+            exchange(second.port(), request("GET", "http://demoblog.tumblr.com/api/read?id=" + w.body));
+        QCOMPARE(xmlText(r.body, u"/tumblr/posts/post/@id"_s), QString::fromLatin1(w.body));
+        const QByteArray url = xmlText(r.body, u"/tumblr/posts/post/photo-url[2]"_s).toLatin1();
+        QCOMPARE(pictureSize(exchange(second.port(), request("GET", url)).body).width(), 500);
+        // New ids keep growing after a restart.
+        const Reply w2 = exchange(second.port(),
+                                  postMultipart("http://www.tumblr.com/api/write",
+                                                {{"email", "demo@example.com"},
+                                                 {"password", "demo"},
+                                                 {"type", "photo"},
+                                                 {"data", makePicture(60, 40), "b.png"}}));
+        QVERIFY(w2.body.toLongLong() > w.body.toLongLong());
+    }
+
+    void listensOnLoopbackOnly()
+    {
+        int others = 0;
+        for (const QHostAddress& address : QNetworkInterface::allAddresses()) {
+            if (address.isLoopback() || address.protocol() != QAbstractSocket::IPv4Protocol)
+                continue;
+            ++others;
+            QTcpSocket socket;
+            socket.connectToHost(address, m_standin.port());
+            QVERIFY2(!socket.waitForConnected(2000), qPrintable(address.toString()));
+        }
+        QTcpSocket v6;
+        v6.connectToHost(QHostAddress(QHostAddress::LocalHostIPv6), m_standin.port());
+        QVERIFY(!v6.waitForConnected(2000));
+        if (others == 0)
+            qInfo("no non-loopback IPv4 address on this machine; checked IPv6 loopback only");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStandIn)
+#include "test_standin.moc"

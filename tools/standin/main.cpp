@@ -1,0 +1,76 @@
+// ruvia-standin: a local stand-in of the Tumblr v1 web interface for tests
+// and for trying the program without an account. See README.md.
+#include "httpserver.h"
+#include "service.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(u"ruvia-standin"_s);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(u"Local stand-in of the Tumblr v1 web interface."_s);
+    parser.addHelpOption();
+    const QCommandLineOption port(u"port"_s, u"Port to listen on (0: any free port)."_s, u"N"_s,
+                                  u"0"_s);
+    const QCommandLineOption account(u"account"_s, u"Adds an account."_s, u"email:password"_s);
+    const QCommandLineOption blog(u"blog"_s, u"Adds a blog to an account."_s,
+                                  u"email:name:title[:private]"_s);
+    const QCommandLineOption demo(u"demo"_s, u"Adds the demo account demo@example.com / demo."_s);
+    const QCommandLineOption data(u"data"_s, u"Keeps posts and pictures in this folder."_s,
+                                  u"DIR"_s);
+    const QCommandLineOption fault(u"fault"_s, u"Arms a fault (JSON object)."_s, u"JSON"_s);
+    parser.addOptions({port, account, blog, demo, data, fault});
+    parser.process(app);
+
+    auto die = [](const QString& message) {
+        std::fprintf(stderr, "ruvia-standin: %s\n", message.toLocal8Bit().constData());
+        return 2;
+    };
+
+    standin::Service service;
+    QString error;
+    if (parser.isSet(demo))
+        service.addDemo();
+    for (const QString& spec : parser.values(account)) {
+        const qsizetype colon = spec.indexOf(u':');
+        if (colon <= 0)
+            return die(u"--account wants email:password, got "_s + spec);
+        if (!service.addAccount(spec.left(colon), spec.mid(colon + 1), &error))
+            return die(error);
+    }
+    for (const QString& spec : parser.values(blog))
+        if (!service.addBlogSpec(spec, &error))
+            return die(error);
+    if (parser.isSet(data) && !service.setDataDir(parser.value(data), &error))
+        return die(error);
+    for (const QString& spec : parser.values(fault)) {
+        QJsonParseError parseError;
+        const QJsonDocument doc = QJsonDocument::fromJson(spec.toUtf8(), &parseError);
+        if (!doc.isObject())
+            return die(u"--fault wants a JSON object: "_s + spec);
+        if (!service.addFault(doc.object(), &error))
+            return die(error);
+    }
+    bool ok = false;
+    const uint portNumber = parser.value(port).toUInt(&ok);
+    if (!ok || portNumber > 65535)
+        return die(u"bad --port"_s);
+
+    standin::HttpServer server(&service);
+    if (!server.listen(quint16(portNumber)))
+        return die(u"cannot listen: "_s + server.errorString());
+    service.setPort(server.port());
+    std::printf("listening on 127.0.0.1:%u\n", unsigned(server.port()));
+    std::fflush(stdout);
+    return app.exec();
+}

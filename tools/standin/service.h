@@ -1,0 +1,144 @@
+#pragma once
+// The stand-in of the v1 web interface: accounts, blogs, posts and pictures,
+// the request log and the faults armed by tests.
+#include "httpserver.h"
+#include "pictures.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QNetworkAccessManager;
+
+namespace standin {
+
+class Form;
+
+struct Blog {
+    QString name;
+    QString title;
+    bool isPrivate = false;
+    QString privateId;
+    QString cname;
+    QString url; // replaces the url attribute when set
+    QString timezone = QStringLiteral("US/Eastern");
+    QString description;
+    bool primary = false;
+
+    QString host() const;
+};
+
+struct Account {
+    QString email;
+    QString password;
+    QList<Blog> blogs;
+};
+
+struct Post {
+    QString id;
+    QString blog;
+    QString owner;
+    QString state;
+    bool isPrivate = false;
+    QString caption;
+    QString linkUrl;
+    QStringList tags;
+    QString slug;
+    QString format;
+    QString generator;
+    QDateTime date;
+    QString publishOn;
+    int width = 0;
+    int height = 0;
+    bool generated = false;
+    QString source;
+    QString dataSha256;
+    QString key;
+    QString extension;
+    int media = 0;
+    QStringList sizeLabels; // one per photoSizes() entry
+    QString reblogKey;
+
+    QString fileName(const QString& label) const;
+    QString pictureUrl(const QString& label) const;
+    QJsonObject toJson() const;
+    static Post fromJson(const QJsonObject& o);
+};
+
+class Service : public QObject, public RequestHandler {
+    Q_OBJECT
+public:
+    explicit Service(QObject* parent = nullptr);
+
+    void setPort(quint16 port) { m_port = port; }
+    bool addAccount(const QString& email, const QString& password, QString* error);
+    bool addBlogSpec(const QString& spec, QString* error);
+    bool addAccountJson(const QJsonObject& account, QString* error);
+    void addDemo();
+    bool setDataDir(const QString& dir, QString* error);
+    bool addFault(const QJsonObject& fault, QString* error);
+
+    bool onHead(HttpConnection* connection, const HttpRequest& request, int* readBytes,
+                int* readDelayMs) override;
+    void onRequest(HttpConnection* connection, const HttpRequest& request) override;
+
+private:
+    struct Fault {
+        QJsonObject spec;
+        QString endpoint;
+        QString host;
+        QString kind;
+        int remaining = 1; // < 0: always
+    };
+    struct WriteJob;
+
+    static QString endpointOf(const QByteArray& path);
+    QJsonObject takeFault(const QString& endpoint, const QString& host);
+    void reply(HttpConnection* connection, HttpResponse response, const Pacing& pacing = {});
+    void replyText(HttpConnection* connection, int status, const QByteArray& text,
+                   const Pacing& pacing = {});
+    bool applyFault(HttpConnection* connection, const HttpRequest& request, const QJsonObject& fault,
+                    Pacing* pacing);
+    void logFields(qint64 seq, const Form& body, const Form& query, const HttpRequest& request);
+
+    void handleControl(HttpConnection* connection, const HttpRequest& request);
+    void handleAuthenticate(HttpConnection* connection, const Form& form, const Pacing& pacing);
+    void handleWrite(HttpConnection* connection, const Form& form, const Pacing& pacing);
+    void finishWrite(WriteJob job, const QByteArray& data, bool fetched);
+    void handleRead(HttpConnection* connection, const HttpRequest& request, const Form& form,
+                    const Pacing& pacing, const QList<int>& onlySizes);
+    void handlePicture(HttpConnection* connection, const HttpRequest& request, const Pacing& pacing);
+
+    Account* findAccount(const QString& email);
+    Account* checkCredentials(const Form& form);
+    const Blog* blogByHost(const QString& host, const Account** owner = nullptr) const;
+    const Blog* blogByName(const QString& name) const;
+    const Blog* groupOf(const Account& account, const QString& group) const;
+    const Post* findPost(const QString& id) const;
+    bool visible(const Post& post, const Account* reader) const;
+    QByteArray readXml(const Blog* blog, const QString& host, const QList<const Post*>& posts,
+                       int start, int total, const QString& type, bool textFilter,
+                       const QList<int>& onlySizes) const;
+    QString newPostId();
+    QByteArray pictureBytes(const QString& fileName) const;
+    void storePicture(const QString& fileName, const QByteArray& bytes);
+    void savePosts() const;
+
+    QList<Account> m_accounts;
+    QList<Post> m_posts;
+    QHash<QString, QByteArray> m_pictures; // file name -> bytes, without a data folder
+    QString m_dataDir;
+    qint64 m_lastId = 0;
+    QList<Fault> m_faults;
+    QList<QJsonObject> m_log;
+    qint64 m_seq = 0;
+    quint16 m_port = 0;
+    QNetworkAccessManager* m_network = nullptr;
+};
+
+} // namespace standin
