@@ -17,8 +17,10 @@ namespace {
 
 bool isHttpStatusError(QNetworkReply::NetworkError e)
 {
-    // Qt turns error statuses into these; the exchange itself completed.
+    // Qt turns error statuses into these (400 into ProtocolInvalidOperationError);
+    // the exchange itself completed.
     return (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError)
+        || e == QNetworkReply::ProtocolInvalidOperationError
         || (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
 }
 
@@ -203,7 +205,8 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
                      });
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
         stillMoving();
-        m_body += reply->readAll();
+        if (reply->isOpen())
+            m_body += reply->readAll();
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
 
@@ -212,7 +215,8 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
         loop.exec();
     idle.stop();
 
-    m_body += reply->readAll();
+    if (reply->isOpen())
+        m_body += reply->readAll();
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     if (status.isValid()) {
         m_statusCode = status.toInt();

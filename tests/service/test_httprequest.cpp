@@ -1,0 +1,370 @@
+// The request object against the stand-in service, reached through the proxy.
+#include "scriptedprompter.h"
+#include "servicefixture.h"
+#include "standin.h"
+#include "testenv.h"
+
+#include "platform/requestfields.h"
+#include "service/requestframe.h"
+
+#include <QJsonArray>
+#include <QNetworkReply>
+#include <QTcpServer>
+#include <QTimer>
+
+using namespace ruvia;
+using test::json;
+
+class TestHTTPRequest : public QObject {
+    Q_OBJECT
+    test::TempProfile profile;
+    test::StandIn standin;
+
+    QJsonObject lastRequest()
+    {
+        const QJsonArray all = standin.requests();
+        return all.isEmpty() ? QJsonObject() : all.last().toObject();
+    }
+
+    // An authenticate exchange through the frame, with the account's fields.
+    bool authenticate(HTTPRequest& request, IHTTPRequestCallback* callback = nullptr,
+                      int timeoutMs = 30000)
+    {
+        RequestFields fields;
+        fields.AddField(QStringLiteral("email"), "a@b.c");
+        fields.AddField(QStringLiteral("password"), "pw");
+        return SendServiceRequest(request, QString::fromUtf16(kServiceHost), kServicePort,
+                                  QStringLiteral("POST"), QStringLiteral("/api/authenticate"),
+                                  timeoutMs, fields, callback);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(standin.start({QStringLiteral("--account"), QStringLiteral("a@b.c:pw"),
+                                QStringLiteral("--blog"), QStringLiteral("a@b.c:mainblog:Main Blog")}),
+                 qPrintable(standin.errorOutput()));
+        QVERIFY(test::pointProxyAt(standin.port()));
+    }
+
+    void init()
+    {
+        QVERIFY(standin.clearFaults());
+        QVERIFY(standin.clearRequests());
+    }
+
+    void speaksHttp11ThroughTheProxy()
+    {
+        HTTPRequest request;
+        QVERIFY(authenticate(request));
+        QCOMPARE(request.GetErrorCode(), 0);
+        QCOMPARE(request.GetStatusCode(), 200);
+        QVERIFY(!request.HasFailed());
+        QCOMPARE(request.GetErrorKind(), int(ErrorNone));
+        QVERIFY(request.GetResponseBody().contains("<tumblelog"));
+
+        const QJsonObject r = lastRequest();
+        QCOMPARE(r.value(QStringLiteral("version")).toString(), QStringLiteral("HTTP/1.1"));
+        QCOMPARE(r.value(QStringLiteral("proxyForm")).toBool(), true);
+        QCOMPARE(r.value(QStringLiteral("target")).toString(),
+                 QStringLiteral("http://www.tumblr.com/api/authenticate"));
+        QCOMPARE(r.value(QStringLiteral("method")).toString(), QStringLiteral("POST"));
+        QCOMPARE(r.value(QStringLiteral("form")).toString(), QStringLiteral("multipart"));
+        QCOMPARE(test::StandIn::fieldNames(r), QStringList({QStringLiteral("email"), QStringLiteral("password")}));
+        QString agent;
+        for (const QJsonValue& h : r.value(QStringLiteral("headers")).toArray()) {
+            const QJsonObject o = h.toObject();
+            const QString name = o.value(QStringLiteral("name")).toString();
+            QVERIFY2(name.compare(QStringLiteral("Cookie"), Qt::CaseInsensitive) != 0, "no cookies");
+            if (name.compare(QStringLiteral("User-Agent"), Qt::CaseInsensitive) == 0)
+                agent = o.value(QStringLiteral("value")).toString();
+        }
+        QCOMPARE(agent, HTTPRequest::GetAgentString());
+    }
+
+    void headersTextAndNoRedirectFollowed_data()
+    {
+        QTest::addColumn<QString>("position");
+        QTest::newRow("first") << QStringLiteral("first");
+        QTest::newRow("middle") << QStringLiteral("middle");
+        QTest::newRow("last") << QStringLiteral("last");
+    }
+    void headersTextAndNoRedirectFollowed()
+    {
+        QFETCH(QString, position);
+        QJsonObject f = json("{'endpoint':'authenticate','kind':'redirect',"
+                             "'location':'http://elsewhere.example.org/api/authenticate'}");
+        f.insert(QStringLiteral("position"), position);
+        QVERIFY(standin.addFault(f));
+        HTTPRequest request;
+        QVERIFY(authenticate(request));
+        QCOMPARE(request.GetStatusCode(), 301);
+        QVERIFY(!request.HasFailed());
+        QCOMPARE(standin.requests().size(), 1);
+
+        const QString headers = request.GetResponseHeaders();
+        QVERIFY2(headers.startsWith(QStringLiteral("HTTP/1.1 301 ")), qPrintable(headers));
+        QVERIFY(headers.endsWith(QStringLiteral("\r\n")));
+        QVERIFY(!headers.endsWith(QStringLiteral("\r\n\r\n")));
+        const QStringList lines = headers.chopped(2).split(QStringLiteral("\r\n"));
+        QVERIFY(lines.size() >= 3);
+        for (const QString& line : lines.mid(1))
+            QVERIFY2(line.contains(QStringLiteral(": ")) && !line.contains(u'\n'), qPrintable(line));
+        const QString location = QStringLiteral("Location: http://elsewhere.example.org/api/authenticate");
+        QVERIFY(lines.contains(location));
+        if (position == QStringLiteral("first"))
+            QCOMPARE(lines.at(1), location);
+        if (position == QStringLiteral("last"))
+            QCOMPARE(lines.last(), location);
+    }
+
+    void blockReportsAddUp()
+    {
+        // Enough for several blocks each way (the network layer reports
+        // progress at most every 100 ms).
+        QByteArray big(3 * 1024 * 1024, 'x');
+        for (qsizetype i = 0; i < big.size(); i += 7)
+            big[i] = char(i);
+        RequestFields fields;
+        fields.AddField(QStringLiteral("email"), "a@b.c");
+        fields.AddField(QStringLiteral("password"), "pw");
+        fields.AddField(QStringLiteral("data"), big);
+        const QByteArray content = fields.GetContent();
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'slow','chunkBytes':50,'chunkDelayMs':60,'readBytes':262144,'readDelayMs':50}")));
+
+        test::RecordingCallback callback;
+        HTTPRequest request;
+        request.Proxy().Load();
+        QVERIFY(request.Send(QString::fromUtf16(kServiceHost), 80, QStringLiteral("POST"),
+                             QStringLiteral("/api/authenticate"), QStringLiteral("HTTP/1.1"),
+                             fields.GetContentHeader(), content, 30000,
+                             HTTPRequest::GetAgentString(), &callback));
+        QCOMPARE(request.GetStatusCode(), 200);
+        QVERIFY(callback.sent.size() > 1);
+        QCOMPARE(test::RecordingCallback::sum(callback.sent), content.size());
+        QCOMPARE(callback.sent.last().done, content.size());
+        QCOMPARE(callback.sent.last().total, content.size());
+        QVERIFY(callback.received.size() > 1);
+        QCOMPARE(test::RecordingCallback::sum(callback.received), request.GetResponseBody().size());
+        QCOMPARE(callback.received.last().done, request.GetResponseBody().size());
+        for (const auto& r : callback.received)
+            QVERIFY(r.block > 0 && (r.total == 0 || r.total == request.GetResponseBody().size()));
+        const QJsonObject logged = lastRequest();
+        QCOMPARE(logged.value(QStringLiteral("bodySize")).toInteger(), content.size());
+    }
+
+    void cancelInTheMiddleOfASlowReply()
+    {
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'slow','chunkBytes':64,'chunkDelayMs':100}")));
+        test::RecordingCallback callback;
+        callback.cancelAfterReceived = 1;
+        HTTPRequest request;
+        QVERIFY(!authenticate(request, &callback));
+        QCOMPARE(request.GetErrorKind(), int(ErrorCancelled));
+        QVERIFY(request.GetErrorCode() != 0);
+        QVERIFY(request.HasFailed());
+        QCOMPARE(callback.received.size(), 1);
+        QVERIFY(callback.received.first().done < callback.received.first().total);
+        QVERIFY(!request.GetRequestErrorText().isEmpty());
+    }
+
+    void cancelWhileSending()
+    {
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'slow','readBytes':65536,'readDelayMs':50}")));
+        RequestFields fields;
+        fields.AddField(QStringLiteral("data"), QByteArray(4 * 1024 * 1024, 'z'));
+        test::RecordingCallback callback;
+        callback.cancelAfterSent = 1;
+        HTTPRequest request;
+        request.Proxy().Load();
+        QVERIFY(!request.Send(QString::fromUtf16(kServiceHost), 80, QStringLiteral("POST"),
+                              QStringLiteral("/api/authenticate"), QStringLiteral("HTTP/1.1"),
+                              fields.GetContentHeader(), fields.GetContent(), 30000,
+                              HTTPRequest::GetAgentString(), &callback));
+        QCOMPARE(request.GetErrorKind(), int(ErrorCancelled));
+        QCOMPARE(callback.sent.size(), 1);
+        QVERIFY(callback.sent.first().done < callback.sent.first().total);
+    }
+
+    void eventsRunWhileWaiting()
+    {
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'delay','ms':600}")));
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(50);
+        HTTPRequest request;
+        QVERIFY(authenticate(request));
+        QCOMPARE(request.GetStatusCode(), 200);
+        QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
+    }
+
+    void timeoutEndsTheWait()
+    {
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'delay','ms':5000}")));
+        HTTPRequest request;
+        QVERIFY(!authenticate(request, nullptr, 300));
+        QCOMPARE(request.GetErrorKind(), int(ErrorTimeout));
+        QCOMPARE(request.GetErrorCode(), int(QNetworkReply::TimeoutError));
+        QVERIFY(request.HasFailed());
+        QCOMPARE(request.GetStatusCode(), 0);
+        QVERIFY(!request.GetRequestErrorText().isEmpty());
+    }
+
+    void errorStatusIsAFailureButNotATransferFailure_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("400") << 400;
+        QTest::newRow("401") << 401;
+        QTest::newRow("403") << 403;
+        QTest::newRow("404") << 404;
+        QTest::newRow("405") << 405;
+        QTest::newRow("408") << 408;
+        QTest::newRow("409") << 409;
+        QTest::newRow("410") << 410;
+        QTest::newRow("416") << 416;
+        QTest::newRow("500") << 500;
+        QTest::newRow("503") << 503;
+    }
+    void errorStatusIsAFailureButNotATransferFailure()
+    {
+        QFETCH(int, status);
+        QJsonObject f = json("{'endpoint':'authenticate','kind':'status','body':'Nope.'}");
+        f.insert(QStringLiteral("status"), status);
+        QVERIFY(standin.addFault(f));
+        HTTPRequest request;
+        QVERIFY(authenticate(request));
+        QCOMPARE(request.GetErrorCode(), 0);
+        QVERIFY(request.HasFailed());
+        QCOMPARE(request.GetErrorKind(), int(ErrorHttpStatus));
+        QCOMPARE(request.GetStatusCode(), status);
+        QCOMPARE(request.GetResponseBody(), QByteArray("Nope."));
+        QVERIFY(request.GetRequestErrorText().startsWith(QStringLiteral("HTTP/1.1 %1").arg(status)));
+        QCOMPARE(request.GetRequestErrorText(), request.GetResponseHeaders().section(QStringLiteral("\r\n"), 0, 0));
+        QCOMPARE(standin.requests().size(), 1);
+    }
+
+    void successStatusesAreNotFailures_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::newRow("200") << 200;
+        QTest::newRow("201") << 201;
+        QTest::newRow("302") << 302;
+        QTest::newRow("399") << 399;
+    }
+    void successStatusesAreNotFailures()
+    {
+        QFETCH(int, status);
+        QJsonObject f = json("{'endpoint':'authenticate','kind':'body','body':'x'}");
+        f.insert(QStringLiteral("status"), status);
+        QVERIFY(standin.addFault(f));
+        HTTPRequest request;
+        QVERIFY(authenticate(request));
+        QCOMPARE(request.GetStatusCode(), status);
+        QVERIFY(!request.HasFailed());
+    }
+
+    void droppedConnectionIsATransferFailure_data()
+    {
+        QTest::addColumn<QString>("when");
+        QTest::newRow("after the request") << QStringLiteral("request");
+        QTest::newRow("before the body") << QStringLiteral("headers");
+    }
+    void droppedConnectionIsATransferFailure()
+    {
+        QFETCH(QString, when);
+        QJsonObject f = json("{'endpoint':'authenticate','kind':'drop','always':true}");
+        f.insert(QStringLiteral("when"), when);
+        QVERIFY(standin.addFault(f));
+        HTTPRequest request;
+        QVERIFY(!authenticate(request));
+        QVERIFY(request.GetErrorCode() != 0);
+        QVERIFY(request.HasFailed());
+        QVERIFY(request.GetErrorKind() != int(ErrorCancelled));
+        QVERIFY(!request.GetRequestErrorText().isEmpty());
+    }
+
+    void unreachableProxyIsAConnectFailure()
+    {
+        QTcpServer closed;
+        QVERIFY(closed.listen(QHostAddress::LocalHost));
+        const quint16 port = closed.serverPort();
+        closed.close();
+        HTTPRequest request;
+        ProxySettings proxy;
+        proxy.enabled = true;
+        proxy.host = test::StandIn::host();
+        proxy.port = port;
+        request.SetProxy(proxy);
+        QVERIFY(!request.Send(QString::fromUtf16(kServiceHost), 80, QStringLiteral("GET"),
+                              QStringLiteral("/api/read"), QStringLiteral("HTTP/1.1"), {}, {}, 30000,
+                              HTTPRequest::GetAgentString(), nullptr));
+        QVERIFY(request.GetErrorCode() != 0);
+        QCOMPARE(request.GetErrorKind(), int(ErrorConnect));
+        QCOMPARE(request.GetStatusCode(), 0);
+        QVERIFY(request.GetResponseHeaders().isEmpty());
+        QVERIFY(!request.GetRequestErrorText().isEmpty());
+    }
+
+    void withoutProxyTheHostIsAskedDirectly()
+    {
+        HTTPRequest request;
+        QVERIFY(!request.Proxy().enabled);
+        QVERIFY(request.Send(test::StandIn::host(), standin.port(), QStringLiteral("GET"),
+                             QStringLiteral("/api/read?id=1"), QStringLiteral("HTTP/1.1"), {}, {},
+                             30000, HTTPRequest::GetAgentString(), nullptr));
+        const QJsonObject r = lastRequest();
+        QCOMPARE(r.value(QStringLiteral("proxyForm")).toBool(), false);
+        QCOMPARE(r.value(QStringLiteral("method")).toString(), QStringLiteral("GET"));
+        QCOMPARE(r.value(QStringLiteral("path")).toString(), QStringLiteral("/api/read"));
+        QCOMPARE(r.value(QStringLiteral("bodySize")).toInt(), 0);
+    }
+
+    void resetForgetsTheExchange()
+    {
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'status','status':503}")));
+        HTTPRequest request;
+        authenticate(request);
+        QVERIFY(request.HasFailed());
+        request.Reset();
+        QVERIFY(!request.HasFailed());
+        QCOMPARE(request.GetStatusCode(), 0);
+        QVERIFY(request.GetResponseHeaders().isEmpty());
+        QVERIFY(request.GetResponseBody().isEmpty());
+        QVERIFY(request.Proxy().enabled);
+    }
+
+    void invalidHostIsRefusedWithoutSending_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::newRow("empty") << QString();
+        QTest::newRow("path inside") << QStringLiteral("a.org/evil");
+        QTest::newRow("line break") << QStringLiteral("a.org\r\nX: 1");
+        QTest::newRow("user info") << QStringLiteral("u@a.org");
+    }
+    void invalidHostIsRefusedWithoutSending()
+    {
+        QFETCH(QString, host);
+        HTTPRequest request;
+        request.Proxy().Load();
+        QVERIFY(!request.Send(host, 80, QStringLiteral("GET"), QStringLiteral("/api/read"),
+                              QStringLiteral("HTTP/1.1"), {}, {}, 30000, {}, nullptr));
+        QVERIFY(request.GetErrorCode() != 0);
+        QVERIFY(standin.requests().isEmpty());
+    }
+
+    void showRequestErrorAddsTheDetails()
+    {
+        test::ScriptedPrompter prompter;
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'status','status':503,'body':'Down.'}")));
+        HTTPRequest request;
+        authenticate(request);
+        ShowRequestError(request, MB_ICONCRITICAL, QStringLiteral("It failed."));
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("It failed.\r\n\r\n") + request.GetStatusLine()});
+        QVERIFY(request.GetStatusLine().startsWith(QStringLiteral("HTTP/1.1 503")));
+        QCOMPARE(prompter.last().icon(), int(MB_ICONCRITICAL));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestHTTPRequest)
+#include "test_httprequest.moc"
