@@ -37,8 +37,6 @@ public:
         m_p.end();
         return image;
     }
-    int W() const { return m_w; }
-    int H() const { return m_h; }
     QPainter& painter() { return m_p; }
 
     // Inclusive corners, like the control's own filled boxes.
