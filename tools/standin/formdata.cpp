@@ -70,7 +70,7 @@ QByteArray headerParameter(const QByteArray& header, const QByteArray& name)
     return {};
 }
 
-bool Form::parse(const QByteArray& contentType, const QByteArray& body, QString* error)
+bool Form::parse(const QByteArray& contentType, QByteArray body, QString* error)
 {
     const QByteArray mime = contentType.left(contentType.indexOf(';')).trimmed().toLower();
     if (mime == "multipart/form-data") {
@@ -80,7 +80,7 @@ bool Form::parse(const QByteArray& contentType, const QByteArray& body, QString*
             *error = u"Malformed form: no boundary."_s;
             return false;
         }
-        return parseMultipart(boundary, body, error);
+        return parseMultipart(boundary, std::move(body), error);
     }
     if (mime == "application/x-www-form-urlencoded" || (mime.isEmpty() && !body.isEmpty())) {
         m_kind = Kind::UrlEncoded;
@@ -94,8 +94,13 @@ void Form::parseQuery(const QByteArray& query)
     m_fields += parseUrlEncodedFields(query);
 }
 
-bool Form::parseMultipart(const QByteArray& boundary, const QByteArray& body, QString* error)
+bool Form::parseMultipart(const QByteArray& boundary, QByteArray body, QString* error)
 {
+    struct Span {
+        qsizetype start;
+        qsizetype end;
+    };
+    QList<Span> spans;
     const QByteArray delimiter = "--" + boundary;
     const QByteArray nextDelimiter = "\r\n" + delimiter;
     qsizetype pos = body.startsWith(delimiter) ? 0 : body.indexOf(nextDelimiter);
@@ -110,7 +115,7 @@ bool Form::parseMultipart(const QByteArray& boundary, const QByteArray& body, QS
     for (;;) {
         pos += delimiter.size();
         if (startsAt(body, pos, "--"))
-            return true;
+            break;
         while (pos < body.size() && (body.at(pos) == ' ' || body.at(pos) == '\t'))
             ++pos;
         if (!startsAt(body, pos, "\r\n")) {
@@ -151,10 +156,27 @@ bool Form::parseMultipart(const QByteArray& boundary, const QByteArray& body, QS
                 f.contentType = value;
             }
         }
-        f.value = body.mid(dataStart, next - dataStart);
         m_fields.append(f);
+        spans.append({dataStart, next});
         pos = next + 2;
     }
+    // The largest value takes over the body's buffer instead of being copied:
+    // fresh memory is what costs most with uploads of many megabytes.
+    qsizetype largest = -1;
+    for (qsizetype i = 0; i < spans.size(); ++i)
+        if (largest < 0 || spans.at(i).end - spans.at(i).start >
+                               spans.at(largest).end - spans.at(largest).start)
+            largest = i;
+    const qsizetype first = m_fields.size() - spans.size();
+    for (qsizetype i = 0; i < spans.size(); ++i)
+        if (i != largest)
+            m_fields[first + i].value = body.mid(spans.at(i).start, spans.at(i).end - spans.at(i).start);
+    if (largest >= 0) {
+        body.truncate(spans.at(largest).end);
+        body.remove(0, spans.at(largest).start);
+        m_fields[first + largest].value = std::move(body);
+    }
+    return true;
 }
 
 bool Form::has(const QByteArray& name) const

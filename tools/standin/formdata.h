@@ -21,7 +21,7 @@ public:
 
     // Parses body according to contentType. Returns false, with a one-line
     // reason in error, when the body is malformed.
-    bool parse(const QByteArray& contentType, const QByteArray& body, QString* error);
+    bool parse(const QByteArray& contentType, QByteArray body, QString* error);
     void parseQuery(const QByteArray& query);
     void append(const Form& other) { m_fields += other.m_fields; }
 
@@ -32,7 +32,7 @@ public:
     QString text(const QByteArray& name) const { return QString::fromUtf8(value(name)); }
 
 private:
-    bool parseMultipart(const QByteArray& boundary, const QByteArray& body, QString* error);
+    bool parseMultipart(const QByteArray& boundary, QByteArray body, QString* error);
 
     Kind m_kind = Kind::None;
     QList<FormField> m_fields;

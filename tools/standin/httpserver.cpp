@@ -11,6 +11,8 @@ namespace standin {
 namespace {
 constexpr qsizetype kMaxHead = 64 * 1024;
 constexpr qint64 kMaxBody = qint64(512) * 1024 * 1024;
+// Qt's own socket buffer stays small and warm while a body streams in.
+constexpr qint64 kBodyBuffer = 256 * 1024;
 
 bool hasToken(const QByteArray& list, const QByteArray& token)
 {
@@ -124,9 +126,12 @@ void HttpConnection::onReadyRead()
 {
     if (m_state == State::Closed)
         return;
-    if (m_readBytes > 0 && m_state != State::Head && m_state != State::Handling)
+    const bool inBody = m_state != State::Head && m_state != State::Handling;
+    if (m_readBytes > 0 && inBody)
         return; // the read timer takes the body in small pieces
-    m_in += m_socket->readAll();
+    // Body bytes go straight from the socket into the request (see process()).
+    if (!inBody || available() > 0 || (m_state != State::Body && m_state != State::ChunkData))
+        m_in += m_socket->readAll();
     process();
 }
 
@@ -169,6 +174,8 @@ void HttpConnection::process()
             if (m_request.version == "HTTP/1.1" &&
                 m_request.header("Expect").compare("100-continue", Qt::CaseInsensitive) == 0)
                 m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+            if (readBytes <= 0)
+                m_socket->setReadBufferSize(kBodyBuffer);
             if (m_request.chunked) {
                 m_state = State::ChunkSize;
             } else if (m_remaining > 0) {
@@ -182,14 +189,28 @@ void HttpConnection::process()
         }
         case State::Body:
         case State::ChunkData: {
-            const qsizetype take = qsizetype(qMin<qint64>(available(), m_remaining));
-            if (take == 0) {
+            qsizetype take = qsizetype(qMin<qint64>(available(), m_remaining));
+            if (take > 0) {
+                m_request.body.append(m_in.constData() + m_pos, take);
+                m_pos += take;
+            } else {
                 m_in.clear();
                 m_pos = 0;
-                return;
+                if (m_readBytes > 0)
+                    return;
+                // One copy, from the socket into the body's reserved space:
+                // large uploads must not pay for extra buffers.
+                take = qsizetype(qMin<qint64>(m_socket->bytesAvailable(), m_remaining));
+                if (take <= 0)
+                    return;
+                const qsizetype old = m_request.body.size();
+                m_request.body.resize(old + take);
+                const qint64 got = m_socket->read(m_request.body.data() + old, take);
+                m_request.body.resize(old + qMax<qint64>(0, got));
+                if (got <= 0)
+                    return;
+                take = qsizetype(got);
             }
-            m_request.body.append(m_in.constData() + m_pos, take);
-            m_pos += take;
             m_remaining -= take;
             if (m_remaining == 0) {
                 if (m_state == State::Body) {
@@ -343,11 +364,9 @@ void HttpConnection::fail(int status, const QByteArray& text)
 void HttpConnection::finishRequest()
 {
     m_state = State::Handling;
-    if (m_readBytes > 0) {
-        m_readTimer->stop();
-        m_readBytes = 0;
-        m_socket->setReadBufferSize(0);
-    }
+    m_readTimer->stop();
+    m_readBytes = 0;
+    m_socket->setReadBufferSize(0);
     m_handler->onRequest(this, m_request);
 }
 

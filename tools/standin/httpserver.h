@@ -64,8 +64,8 @@ public:
     virtual bool onHead(HttpConnection* connection, const HttpRequest& request, int* readBytes,
                         int* readDelayMs) = 0;
     // The whole request has been read. The handler answers with respond() or
-    // drop(), now or later.
-    virtual void onRequest(HttpConnection* connection, const HttpRequest& request) = 0;
+    // drop(), now or later; it may take the body away.
+    virtual void onRequest(HttpConnection* connection, HttpRequest& request) = 0;
 };
 
 class HttpConnection : public QObject {

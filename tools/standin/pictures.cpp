@@ -25,17 +25,20 @@ QByteArray encode(const QImage& image, const QString& extension)
     return bytes;
 }
 
+// The smallest listed width that holds the whole picture unscaled (0 when
+// the picture is wider than the largest size); the larger sizes point at it.
+int wholeSizeFor(int width)
+{
+    for (int s : {100, 250, 400, 500, kLargest})
+        if (s >= width)
+            return s;
+    return 0;
+}
+
 void buildFiles(PictureSet& set, const QImage& decoded, const QByteArray& original)
 {
     const int w = set.width;
-    // The smallest listed width that holds the whole picture unscaled; the
-    // larger sizes point at it.
-    int whole = 0;
-    for (int s : {100, 250, 400, 500, kLargest})
-        if (s >= w) {
-            whole = s;
-            break;
-        }
+    const int whole = wholeSizeFor(w);
     QImage current = decoded;
     QImage forSquare = decoded;
     for (int s : {kLargest, 500, 400, 250, 100}) {
@@ -59,14 +62,7 @@ void buildFiles(PictureSet& set, const QImage& decoded, const QByteArray& origin
     if (side > kSquare)
         square = square.scaled(kSquare, kSquare, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     set.files.append({u"75sq"_s, encode(square, set.extension)});
-    for (int s : photoSizes()) {
-        if (s == kSquare)
-            set.sizeLabels.append(u"75sq"_s);
-        else if (whole != 0 && s > whole)
-            set.sizeLabels.append(QString::number(whole));
-        else
-            set.sizeLabels.append(QString::number(s));
-    }
+    set.sizeLabels = sizeLabelsFor(w);
     set.ok = true;
 }
 } // namespace
@@ -75,6 +71,40 @@ const QList<int>& photoSizes()
 {
     static const QList<int> sizes{kLargest, 500, 400, 250, 100, kSquare};
     return sizes;
+}
+
+QList<QString> sizeLabelsFor(int width)
+{
+    const int whole = wholeSizeFor(width);
+    QList<QString> labels;
+    for (int s : photoSizes()) {
+        if (s == kSquare)
+            labels.append(u"75sq"_s);
+        else if (whole != 0 && s > whole)
+            labels.append(QString::number(whole));
+        else
+            labels.append(QString::number(s));
+    }
+    return labels;
+}
+
+PictureSet probePicture(const QByteArray& data)
+{
+    PictureSet set;
+    QBuffer buffer;
+    buffer.setData(data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QByteArray format = reader.format();
+    const QSize size = reader.size();
+    if (format.isEmpty() || !size.isValid() || size.isEmpty())
+        return set;
+    set.extension = (format == "png" || format == "gif") ? u"png"_s : u"jpg"_s;
+    set.width = size.width();
+    set.height = size.height();
+    set.sizeLabels = sizeLabelsFor(set.width);
+    set.ok = true;
+    return set;
 }
 
 PictureSet makePictureSet(const QByteArray& data)

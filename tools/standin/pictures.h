@@ -25,6 +25,11 @@ struct PictureSet {
 // The widths listed in a read reply, largest first.
 const QList<int>& photoSizes();
 
+// The labels of the files each listed size uses, for a picture this wide.
+QList<QString> sizeLabelsFor(int width);
+// Reads only the picture's head: format, size and labels, no files (ok=false
+// when data is not a picture).
+PictureSet probePicture(const QByteArray& data);
 // Decodes data and makes the files. Data that is not a picture gives ok=false.
 PictureSet makePictureSet(const QByteArray& data);
 // A small picture drawn from the seed text, for sources the stand-in does not fetch.

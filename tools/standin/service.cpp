@@ -15,6 +15,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QTimer>
 #include <QStringDecoder>
 #include <QTimeZone>
 #include <QUrl>
@@ -141,6 +142,11 @@ bool parseLocalDate(const QString& text, const QTimeZone& zone, QDateTime* resul
     return false;
 }
 
+QByteArray sha256Hex(const QByteArray& bytes)
+{
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
+}
+
 QJsonObject fieldJson(const FormField& f)
 {
     QJsonObject o;
@@ -153,9 +159,8 @@ QJsonObject fieldJson(const FormField& f)
         o.insert(u"base64"_s, QString::fromLatin1(f.value.toBase64()));
     }
     o.insert(u"size"_s, f.value.size());
-    o.insert(u"sha256"_s,
-             QString::fromLatin1(
-                 QCryptographicHash::hash(f.value, QCryptographicHash::Sha256).toHex()));
+    if (f.value.size() < kSmallField)
+        o.insert(u"sha256"_s, QString::fromLatin1(sha256Hex(f.value)));
     if (f.isFile)
         o.insert(u"filename"_s, QString::fromUtf8(f.filename));
     if (!f.contentType.isEmpty())
@@ -163,13 +168,6 @@ QJsonObject fieldJson(const FormField& f)
     return o;
 }
 
-QJsonArray fieldsJson(const QList<FormField>& fields)
-{
-    QJsonArray a;
-    for (const FormField& f : fields)
-        a.append(fieldJson(f));
-    return a;
-}
 
 QByteArray htmlPage(int status)
 {
@@ -291,7 +289,78 @@ struct Service::WriteJob {
     QString source;
 };
 
-Service::Service(QObject* parent) : QObject(parent) {}
+Service::Service(QObject* parent) : QObject(parent)
+{
+    m_settleTimer = new QTimer(this);
+    m_settleTimer->setInterval(20);
+    connect(m_settleTimer, &QTimer::timeout, this, [this] { settle(false); });
+}
+
+Service::Hash Service::hashLater(const QByteArray& bytes)
+{
+    return std::async(std::launch::async, [bytes] { return sha256Hex(bytes); }).share();
+}
+
+void Service::settle(bool wait)
+{
+    auto ready = [wait](const auto& future) {
+        return !future.valid() || wait ||
+               future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    };
+    for (qsizetype i = 0; i < m_pendingHashes.size();) {
+        const PendingHash& h = m_pendingHashes.at(i);
+        if (!ready(h.hash)) {
+            ++i;
+            continue;
+        }
+        for (QJsonObject& entry : m_log)
+            if (entry.value(u"seq"_s).toInteger() == h.seq) {
+                QJsonArray list = entry.value(h.list).toArray();
+                QJsonObject field = list.at(h.index).toObject();
+                field.insert(u"sha256"_s, QString::fromLatin1(h.hash.get()));
+                list.replace(h.index, field);
+                entry.insert(h.list, list);
+                break;
+            }
+        m_pendingHashes.removeAt(i);
+    }
+    for (qsizetype i = 0; i < m_pendingPosts.size();) {
+        const PendingPost pending = m_pendingPosts.at(i);
+        if (!ready(pending.dataHash) || !ready(pending.pictures)) {
+            ++i;
+            continue;
+        }
+        m_pendingPosts.removeAt(i);
+        for (Post& p : m_posts)
+            if (p.id == pending.id) {
+                if (pending.dataHash.valid())
+                    p.dataSha256 = QString::fromLatin1(pending.dataHash.get());
+                if (pending.pictures.valid())
+                    storeFiles(p, pending.pictures.get());
+                break;
+            }
+    }
+    if (m_pendingHashes.isEmpty() && m_pendingPosts.isEmpty())
+        m_settleTimer->stop();
+    else if (!m_settleTimer->isActive())
+        m_settleTimer->start();
+}
+
+void Service::storeFiles(Post& p, const PictureSet& given)
+{
+    PictureSet set = given;
+    if (!set.ok || set.width != p.width) {
+        // A head that read well over a body that did not: stand in for it.
+        set = makeGeneratedPictureSet(p.id);
+        p.width = set.width;
+        p.height = set.height;
+        p.extension = set.extension;
+        p.generated = true;
+    }
+    p.sizeLabels = set.sizeLabels;
+    for (const PictureFile& f : set.files)
+        storePicture(p.fileName(f.label), f.bytes);
+}
 
 // ---------------------------------------------------------------- accounts
 
@@ -668,18 +737,33 @@ bool Service::onHead(HttpConnection* connection, const HttpRequest& request, int
     return true;
 }
 
-void Service::logFields(qint64 seq, const Form& body, const Form& query, const HttpRequest& request)
+void Service::logFields(qint64 seq, const Form& body, const Form& query, qsizetype bodySize)
 {
+    m_requestHashes.clear();
+    auto fieldsJson = [&](const QList<FormField>& fields, const QString& list) {
+        QJsonArray a;
+        for (const FormField& f : fields) {
+            if (f.value.size() >= kSmallField) {
+                const Hash hash = hashLater(f.value);
+                m_pendingHashes.append({seq, list, int(a.size()), hash});
+                if (list == u"fields")
+                    m_requestHashes.insert(f.name, hash);
+            }
+            a.append(fieldJson(f));
+        }
+        return a;
+    };
     for (QJsonObject& entry : m_log)
         if (entry.value(u"seq"_s).toInteger() == seq) {
-            entry.insert(u"bodySize"_s, request.body.size());
+            entry.insert(u"bodySize"_s, bodySize);
             entry.insert(u"form"_s, body.kind() == Form::Kind::Multipart    ? u"multipart"_s
                                     : body.kind() == Form::Kind::UrlEncoded ? u"urlencoded"_s
                                                                             : QString());
-            entry.insert(u"fields"_s, fieldsJson(body.fields()));
-            entry.insert(u"queryFields"_s, fieldsJson(query.fields()));
-            return;
+            entry.insert(u"fields"_s, fieldsJson(body.fields(), u"fields"_s));
+            entry.insert(u"queryFields"_s, fieldsJson(query.fields(), u"queryFields"_s));
+            break;
         }
+    settle(false);
 }
 
 bool Service::applyFault(HttpConnection* c, const HttpRequest& request, const QJsonObject& fault,
@@ -761,7 +845,7 @@ bool Service::applyFault(HttpConnection* c, const HttpRequest& request, const QJ
 
 // ---------------------------------------------------------------- requests
 
-void Service::onRequest(HttpConnection* c, const HttpRequest& request)
+void Service::onRequest(HttpConnection* c, HttpRequest& request)
 {
     if (request.path.startsWith("/_standin/")) {
         handleControl(c, request);
@@ -773,8 +857,11 @@ void Service::onRequest(HttpConnection* c, const HttpRequest& request)
     Form query;
     query.parseQuery(request.query);
     QString formError;
-    const bool formOk = body.parse(request.header("Content-Type"), request.body, &formError);
-    logFields(c->logSeq, body, query, request);
+    const qsizetype bodySize = request.body.size();
+    const bool formOk =
+        body.parse(request.header("Content-Type"), std::move(request.body), &formError);
+    request.body = QByteArray();
+    logFields(c->logSeq, body, query, bodySize);
 
     Pacing pacing;
     if (!fault.isEmpty() && applyFault(c, request, fault, &pacing))
@@ -924,7 +1011,7 @@ void Service::handleWrite(HttpConnection* c, const Form& form, const Pacing& pac
             replyText(c, 400, "Please select a photo to upload.", pacing);
             return;
         }
-        finishWrite(job, data, false);
+        finishWrite(job, data, false, m_requestHashes.value("data"));
         return;
     }
     const QUrl url(job.source);
@@ -932,6 +1019,7 @@ void Service::handleWrite(HttpConnection* c, const Form& form, const Pacing& pac
     const QString path = url.path();
     if ((host.endsWith(u"media.tumblr.com"_s) || (host == u"127.0.0.1" && url.port() == m_port)) &&
         path.startsWith(u"/tumblr_"_s)) {
+        settle(true);
         finishWrite(job, pictureBytes(path.mid(1)), true);
         return;
     }
@@ -960,11 +1048,15 @@ void Service::handleWrite(HttpConnection* c, const Form& form, const Pacing& pac
     });
 }
 
-void Service::finishWrite(WriteJob job, const QByteArray& data, bool fetched)
+void Service::finishWrite(WriteJob job, const QByteArray& data, bool fetched, Hash dataHash)
 {
     if (!job.connection)
         return;
-    PictureSet set = data.isEmpty() ? PictureSet() : makePictureSet(data);
+    // Without a data folder the files are made on a worker thread; the head
+    // of the picture gives the size and the file names at once.
+    const bool later = m_dataDir.isEmpty() && data.size() >= kSmallField;
+    PictureSet set = data.isEmpty() ? PictureSet()
+                                    : (later ? probePicture(data) : makePictureSet(data));
     if (!set.ok) {
         if (fetched && data.isEmpty()) {
             replyText(job.connection, 400, "Could not fetch the picture from the source address.",
@@ -993,16 +1085,26 @@ void Service::finishWrite(WriteJob job, const QByteArray& data, bool fetched)
     p.height = set.height;
     p.generated = set.generated;
     p.source = job.source;
-    p.dataSha256 = QString::fromLatin1(
-        QCryptographicHash::hash(data, QCryptographicHash::Sha256).toHex());
     p.key = randomText(1, false).toLower() + randomText(15);
     p.extension = set.extension;
     p.media = 20 + QRandomGenerator::global()->bounded(10);
     p.sizeLabels = set.sizeLabels;
     p.reblogKey = randomText(8);
-    for (const PictureFile& f : set.files)
-        storePicture(p.fileName(f.label), f.bytes);
+    PendingPost pending{p.id, {}, {}};
+    if (!m_dataDir.isEmpty() || data.size() < kSmallField)
+        p.dataSha256 = QString::fromLatin1(dataHash.valid() ? dataHash.get() : sha256Hex(data));
+    else
+        pending.dataHash = dataHash.valid() ? dataHash : hashLater(data);
+    if (later && !set.generated)
+        pending.pictures =
+            std::async(std::launch::async, [data] { return makePictureSet(data); }).share();
+    else
+        storeFiles(p, set);
     m_posts.append(p);
+    if (pending.dataHash.valid() || pending.pictures.valid()) {
+        m_pendingPosts.append(pending);
+        settle(false);
+    }
     savePosts();
     reply(job.connection,
           HttpResponse::make(201, kTextPlain, p.id.toLatin1(), job.connection->keepAlive()),
@@ -1130,7 +1232,11 @@ void Service::handleRead(HttpConnection* c, const HttpRequest& request, const Fo
 void Service::handlePicture(HttpConnection* c, const HttpRequest& request, const Pacing& pacing)
 {
     const QString name = QString::fromUtf8(request.path.mid(1));
-    const QByteArray bytes = pictureBytes(name);
+    QByteArray bytes = pictureBytes(name);
+    if (bytes.isEmpty() && !m_pendingPosts.isEmpty()) {
+        settle(true);
+        bytes = pictureBytes(name);
+    }
     if (bytes.isEmpty()) {
         reply(c, HttpResponse::make(404, "text/html; charset=utf-8", htmlPage(404), c->keepAlive()),
               pacing);
@@ -1156,6 +1262,8 @@ void Service::handleControl(HttpConnection* c, const HttpRequest& request)
     auto bad = [&](const QString& error) {
         json(400, QJsonDocument(QJsonObject{{u"ok"_s, false}, {u"error"_s, error}}));
     };
+    if (!post)
+        settle(true);
     if (path == "/_standin/requests" && !post) {
         QJsonArray all;
         for (const QJsonObject& e : m_log)

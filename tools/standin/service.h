@@ -13,7 +13,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <future>
+
 class QNetworkAccessManager;
+class QTimer;
 
 namespace standin {
 
@@ -85,7 +88,7 @@ public:
 
     bool onHead(HttpConnection* connection, const HttpRequest& request, int* readBytes,
                 int* readDelayMs) override;
-    void onRequest(HttpConnection* connection, const HttpRequest& request) override;
+    void onRequest(HttpConnection* connection, HttpRequest& request) override;
 
 private:
     struct Fault {
@@ -96,6 +99,21 @@ private:
         int remaining = 1; // < 0: always
     };
     struct WriteJob;
+    using Hash = std::shared_future<QByteArray>;
+    // Hashing and scaling of large pictures run on worker threads so that a
+    // client posting many pictures is not held up; their results are put in
+    // place by settle().
+    struct PendingHash {
+        qint64 seq = 0;
+        QString list; // "fields" or "queryFields"
+        int index = 0;
+        Hash hash;
+    };
+    struct PendingPost {
+        QString id;
+        Hash dataHash;
+        std::shared_future<PictureSet> pictures;
+    };
 
     static QString endpointOf(const QByteArray& path);
     QJsonObject takeFault(const QString& endpoint, const QString& host);
@@ -104,12 +122,15 @@ private:
                    const Pacing& pacing = {});
     bool applyFault(HttpConnection* connection, const HttpRequest& request, const QJsonObject& fault,
                     Pacing* pacing);
-    void logFields(qint64 seq, const Form& body, const Form& query, const HttpRequest& request);
+    void logFields(qint64 seq, const Form& body, const Form& query, qsizetype bodySize);
+    static Hash hashLater(const QByteArray& bytes);
+    void settle(bool wait);
+    void storeFiles(Post& post, const PictureSet& set);
 
     void handleControl(HttpConnection* connection, const HttpRequest& request);
     void handleAuthenticate(HttpConnection* connection, const Form& form, const Pacing& pacing);
     void handleWrite(HttpConnection* connection, const Form& form, const Pacing& pacing);
-    void finishWrite(WriteJob job, const QByteArray& data, bool fetched);
+    void finishWrite(WriteJob job, const QByteArray& data, bool fetched, Hash dataHash = {});
     void handleRead(HttpConnection* connection, const HttpRequest& request, const Form& form,
                     const Pacing& pacing, const QList<int>& onlySizes);
     void handlePicture(HttpConnection* connection, const HttpRequest& request, const Pacing& pacing);
@@ -134,6 +155,10 @@ private:
     QHash<QString, QByteArray> m_pictures; // file name -> bytes, without a data folder
     QString m_dataDir;
     qint64 m_lastId = 0;
+    QList<PendingHash> m_pendingHashes;
+    QList<PendingPost> m_pendingPosts;
+    QHash<QByteArray, Hash> m_requestHashes; // large fields of the request being handled
+    QTimer* m_settleTimer = nullptr;
     QList<Fault> m_faults;
     QList<QJsonObject> m_log;
     qint64 m_seq = 0;
