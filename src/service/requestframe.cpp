@@ -26,6 +26,7 @@ QByteArray Authenticate(const QString& email, const QString& password,
                         IHTTPRequestCallback* callback)
 {
     RequestFields fields;
+    // The whole form is UTF-8; for the usual ASCII credentials that is the text as typed.
     fields.AddField(QStringLiteral("email"), email.toUtf8());
     fields.AddField(QStringLiteral("password"), password.toUtf8());
     fields.AddField(QStringLiteral("generator"), HTTPRequest::GetAgentString().toUtf8());
