@@ -817,6 +817,25 @@ private Q_SLOTS:
         QVERIFY(w2.body.toLongLong() > w.body.toLongLong());
     }
 
+    void commandLine()
+    {
+        StandIn other;
+        QVERIFY(!other.start({u"--blog"_s, u"nobody@example.com:b:T"_s}));
+        QVERIFY(other.errorOutput().contains(u"unknown account"_s));
+        QVERIFY(!other.start({u"--fault"_s, u"{\"kind\":\"explode\"}"_s}));
+        QVERIFY(other.start({u"--account"_s, u"a@b.c:p:w"_s, u"--blog"_s, u"a@b.c:solo:"_s,
+                             u"--fault"_s, uR"({"endpoint":"authenticate","kind":"empty"})"_s}));
+        QCOMPARE(other.faults().size(), 1);
+        const QList<Field> auth{{"email", "a@b.c"}, {"password", "p:w"}};
+        const QByteArray url = "http://www.tumblr.com/api/authenticate";
+        QVERIFY(exchange(other.port(), postMultipart(url, auth)).body.isEmpty());
+        // A password with a colon, and a blog without a title.
+        const Reply r = exchange(other.port(), postMultipart(url, auth));
+        QCOMPARE(r.status, 200);
+        QCOMPARE(xmlText(r.body, u"/tumblr/tumblelog/@name"_s), u"solo"_s);
+        QVERIFY(!r.body.contains("title="));
+    }
+
     void listensOnLoopbackOnly()
     {
         int others = 0;

@@ -3,6 +3,7 @@
 #include "testenv.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QJsonDocument>
 #include <QTcpSocket>
 
@@ -22,10 +23,13 @@ bool StandIn::start(const QStringList& args)
 {
     stop();
     m_port = 0;
-    m_stderr.clear();
+    if (!m_stderrFile.isOpen() && !m_stderrFile.open())
+        return false;
+    m_stderrFile.resize(0);
     m_process.setProgram(binDir() + QStringLiteral("/ruvia-standin"));
     m_process.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0")} + args);
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.setStandardErrorFile(m_stderrFile.fileName());
     m_process.start();
     if (!m_process.waitForStarted(kStartTimeoutMs))
         return false;
@@ -47,7 +51,6 @@ bool StandIn::start(const QStringList& args)
             break;
         m_process.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
     }
-    errorOutput();
     stop();
     return false;
 }
@@ -73,8 +76,10 @@ QString StandIn::baseUrl() const
 
 QString StandIn::errorOutput()
 {
-    m_stderr += m_process.readAllStandardError();
-    return QString::fromUtf8(m_stderr);
+    QFile file(m_stderrFile.fileName());
+    if (m_stderrFile.fileName().isEmpty() || !file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll());
 }
 
 QByteArray StandIn::control(const QByteArray& method, const QString& path, const QByteArray& body,

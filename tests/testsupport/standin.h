@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryFile>
 
 namespace ruvia::test {
 
@@ -64,7 +65,8 @@ public:
 private:
     QProcess m_process;
     quint16 m_port = 0;
-    QByteArray m_stderr;
+    // stderr goes to a file: a full pipe would stall the server.
+    QTemporaryFile m_stderrFile;
 };
 
 } // namespace ruvia::test

@@ -372,8 +372,9 @@ void HttpConnection::finishRequest()
 
 void HttpConnection::respond(const HttpResponse& response, const Pacing& pacing)
 {
-    if (m_state == State::Closed)
+    if (m_state != State::Handling || m_answering)
         return;
+    m_answering = true;
     auto send = [this, response, pacing] {
         if (m_state == State::Closed)
             return;
@@ -420,6 +421,7 @@ void HttpConnection::writeNextChunk()
 
 void HttpConnection::replyDone()
 {
+    m_answering = false;
     if (m_closeAfter) {
         m_state = State::Closed;
         m_socket->disconnectFromHost();

@@ -111,6 +111,7 @@ private:
     int m_chunkBytes = 0;
     int m_chunkDelayMs = 0;
     bool m_closeAfter = false;
+    bool m_answering = false; // one reply per request, even when it is delayed
 };
 
 class HttpServer : public QObject {
