@@ -1,11 +1,12 @@
-// Start-up: settings first, then the first window. The program runs while a
-// window is open.
+// Start-up: settings first, then the optional toolbar component, then the
+// login window. The program runs while a window is open.
 #include "core/settings.h"
+#include "gui/frmgroupselector.h"
+#include "gui/qtfiledialogs.h"
 #include "gui/qtprompter.h"
-#include "platform/textrules.h"
+#include "gui/toolbarproxy.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
@@ -19,15 +20,18 @@ int main(int argc, char** argv)
 
     ruvia::QtPrompter prompter;
     ruvia::setPrompter(&prompter);
+    ruvia::QtFileDialogs fileDialogs;
+    ruvia::setFileDialogs(&fileDialogs);
 
     ruvia::LoadSettings();
+    ruvia::ConnectToolBar();
 
-    QMainWindow starting;
-    starting.setObjectName(QStringLiteral("frmStarting"));
-    starting.setWindowTitle(ruvia::MakeWindowTitle(QStringLiteral("Starting")));
-    starting.resize(420, 240);
-    starting.show();
+    auto* login = new ruvia::frmGroupSelector;
+    login->setAttribute(Qt::WA_DeleteOnClose);
+    login->show();
     const int rc = QApplication::exec();
+    ruvia::DisconnectToolBar();
+    ruvia::setFileDialogs(nullptr);
     ruvia::setPrompter(nullptr);
     return rc;
 }

@@ -1,5 +1,6 @@
 #include "core/group.h"
 #include "platform/instancelock.h"
+#include "lockholder.h"
 #include "scriptedprompter.h"
 #include "testenv.h"
 
@@ -9,8 +10,6 @@
 #include <QProcess>
 #include <QTest>
 
-#include <cstdio>
-#include <cstring>
 
 using namespace ruvia;
 
@@ -20,26 +19,6 @@ const QString kRefused = QStringLiteral(
     "Can't open this group because it was already opened by another instance. Switch to that "
     "instance of program and use it.");
 
-// Another process of the program holding a group lock, started from this binary.
-class LockHolder {
-public:
-    bool start(const QString& name)
-    {
-        m_process.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-lock"), name});
-        if (!m_process.waitForStarted() || !m_process.waitForReadyRead(10000))
-            return false;
-        return m_process.readAll().startsWith("locked");
-    }
-    void kill()
-    {
-        m_process.kill();
-        m_process.waitForFinished();
-    }
-    ~LockHolder() { kill(); }
-
-private:
-    QProcess m_process;
-};
 } // namespace
 
 class TestGroup : public QObject {
@@ -89,7 +68,7 @@ private Q_SLOTS:
 
     void secondProcessIsRefusedUntilHolderDies()
     {
-        LockHolder other;
+        test::LockHolder other;
         QVERIFY(other.start(GroupLockName(QStringLiteral("mainblog.tumblr.com"))));
         test::ScriptedPrompter prompter;
         QVERIFY(!OpenGroupFolders(kGroup));
@@ -111,11 +90,11 @@ private Q_SLOTS:
     {
         test::ScriptedPrompter prompter;
         QVERIFY(OpenGroupFolders(kGroup));
-        LockHolder other;
+        test::LockHolder other;
         QVERIFY(!other.start(GroupLockName(QStringLiteral("mainblog.tumblr.com"))));
         other.kill();
         ReleaseGroupLock();
-        LockHolder again;
+        test::LockHolder again;
         QVERIFY(again.start(GroupLockName(QStringLiteral("mainblog.tumblr.com"))));
     }
 
@@ -133,20 +112,8 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--hold-lock") == 0) {
-        QCoreApplication app(argc, argv);
-        InstanceLock lock;
-        if (!lock.Acquire(QString::fromLocal8Bit(argv[2]))) {
-            std::puts("refused");
-            return 2;
-        }
-        std::puts("locked");
-        std::fflush(stdout);
-        // Hold the lock until killed or until the parent closes our input.
-        while (std::getchar() != EOF) {
-        }
-        return 0;
-    }
+    if (const int rc = test::runLockHolder(argc, argv); rc >= 0)
+        return rc;
     QCoreApplication app(argc, argv);
     TestGroup test;
     return QTest::qExec(&test, argc, argv);

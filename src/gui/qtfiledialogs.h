@@ -1,0 +1,13 @@
+#pragma once
+#include "platform/filedialogs.h"
+
+namespace ruvia {
+
+// File dialogs over the active window.
+class QtFileDialogs : public FileDialogs {
+public:
+    QString ShowOpen(const FileDialogOptions& options) override;
+    QString ShowSave(const FileDialogOptions& options) override;
+};
+
+} // namespace ruvia

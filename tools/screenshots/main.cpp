@@ -1,0 +1,138 @@
+// Renders each window of the program, with sample data in a throw-away
+// profile, to PNG files: the pictures the README shows.
+#include "core/group.h"
+#include "core/password.h"
+#include "core/settings.h"
+#include "gui/frmgroupselector.h"
+#include "gui/frmhistory.h"
+#include "gui/frmoverview.h"
+#include "gui/frmproxy.h"
+#include "gui/frmsettings.h"
+#include "gui/resources.h"
+#include "gui/windowhelper.h"
+#include "platform/fileio.h"
+#include "platform/inifile.h"
+#include "platform/paths.h"
+#include "platform/settingsstore.h"
+#include "support/history.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <cstdio>
+#include <memory>
+
+using namespace ruvia;
+
+namespace {
+QString g_outDir;
+
+void save(QWidget* w, const QString& name)
+{
+    w->show();
+    QApplication::processEvents();
+    const QString path = g_outDir + u'/' + name + QStringLiteral(".png");
+    if (!w->grab().save(path))
+        std::fprintf(stderr, "can't write %s\n", qPrintable(path));
+    else
+        std::printf("%s\n", qPrintable(path));
+    w->hide();
+}
+
+const QStringList kGroups = {QStringLiteral("Demo Blog | demoblog.tumblr.com"),
+                             QStringLiteral("Demo Side Blog | demoside.tumblr.com"),
+                             QStringLiteral("Holiday Pictures | holidays.example.org")};
+
+void sampleData()
+{
+    SettingsStore::writeText(QString(), QStringLiteral("E-Mail"), QStringLiteral("demo@example.com"));
+    SettingsStore::writeText(QString(), QStringLiteral("Password"), EncodePassword(QStringLiteral("demo")));
+    SettingsStore::writeText(QString(), QStringLiteral("Groups"), kGroups.join(QStringLiteral("\r\n")));
+    const qint32 sent[] = {734003200, 15728640, 0};
+    const qint32 received[] = {52428800, 1048576, 0};
+    for (int i = 0; i < kGroups.size(); ++i) {
+        const QString folder = GetGroupDataPath(kGroups.at(i));
+        QDir().mkpath(folder);
+        const QString ini = tsBuildFileName(folder, QStringLiteral("Settings.INI"));
+        tsWriteLongToINI(QStringLiteral("Statistics"), QStringLiteral("Total sent bytes"), sent[i], ini);
+        tsWriteLongToINI(QStringLiteral("Statistics"), QStringLiteral("Total received bytes"), received[i], ini);
+        QString uploads = QStringLiteral("<Uploads>");
+        for (int k = 0; k < (i == 0 ? 7 : i == 2 ? 2 : 0); ++k)
+            uploads += QStringLiteral("<UploadItem/>");
+        FileObject::writeText(tsBuildFileName(folder, QStringLiteral("Uploads.XML")),
+                              uploads + QStringLiteral("</Uploads>"));
+    }
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir profile;
+    qputenv("XDG_DATA_HOME", (profile.path() + QStringLiteral("/data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", (profile.path() + QStringLiteral("/config")).toLocal8Bit());
+    QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
+                                            .arg(RUVIA_VERSION_MAJOR)
+                                            .arg(RUVIA_VERSION_MINOR)
+                                            .arg(RUVIA_VERSION_PATCH));
+    g_outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs/screenshots");
+    QDir().mkpath(g_outDir);
+    sampleData();
+    LoadSettings();
+
+    {
+        frmGroupSelector login;
+        save(&login, QStringLiteral("login"));
+    }
+    {
+        CHistory history;
+        for (const QString& e : {QStringLiteral("demo@example.com"), QStringLiteral("me@example.org"),
+                                 QStringLiteral("pictures@example.net")})
+            history.Add(e);
+        frmHistory picker;
+        FillListBox(history, picker.list());
+        save(&picker, QStringLiteral("history"));
+    }
+    QComboBox groups;
+    groups.addItems(kGroups);
+    {
+        frmUploadsCheck uploads;
+        uploads.ShowUploads(&groups);
+        save(&uploads, QStringLiteral("active-uploads"));
+    }
+    {
+        frmTotalStatistics stats;
+        stats.ShowStatistics(&groups);
+        save(&stats, QStringLiteral("total-statistics"));
+    }
+    {
+        frmSettings settings;
+        auto* tabs = settings.findChild<QTabWidget*>(QStringLiteral("vsiMain"));
+        const char* pages[] = {"settings-misc", "settings-pictures-list", "settings-uploading",
+                               "settings-security"};
+        for (int i = 0; i < 4; ++i) {
+            tabs->setCurrentIndex(i);
+            save(&settings, QString::fromLatin1(pages[i]));
+        }
+    }
+    {
+        ProxySettings proxy;
+        proxy.enabled = true;
+        proxy.host = QStringLiteral("127.0.0.1");
+        proxy.port = 8080;
+        frmProxy dialog(proxy);
+        save(&dialog, QStringLiteral("proxy"));
+    }
+    {
+        std::unique_ptr<QDialog> about(
+            CreateAboutBox(nullptr, resourcePicture(QStringLiteral("RUVIA_ABOUT_BOX_0000")), AboutDedication()));
+        save(about.get(), QStringLiteral("about"));
+    }
+    return 0;
+}
