@@ -42,7 +42,8 @@ class TextList : public SearchList {
     QStringList m_items;
 };
 
-double medianMs(int runs, const std::function<void()>& fn) {
+double medianMs(int runs, const std::function<void()>& fn)
+{
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
@@ -54,11 +55,13 @@ double medianMs(int runs, const std::function<void()>& fn) {
     return times[times.size() / 2];
 }
 
-QString postId(int i) {
+QString postId(int i)
+{
     return QString::number(100000000000LL + qint64(i) * 7919);
 }
 
-void generate() {
+void generate()
+{
     for (int i = 0; i < kLinks; ++i) {
         const QString id = postId(i);
         AddLink(id, QStringLiteral("IMG_%1.JPG").arg(i % 10000, 4, 10, QLatin1Char('0')),
@@ -79,14 +82,16 @@ void generate() {
     }
 }
 
-void print(const char* name, double value, const char* unit) {
+void print(const char* name, double value, const char* unit)
+{
     std::printf("%s: %.2f %s\n", name, value, unit);
     std::fflush(stdout);
 }
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     setLogFilePath(dir.path() + QStringLiteral("/bench.log"));

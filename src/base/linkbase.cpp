@@ -22,7 +22,8 @@ struct LinkBase {
     QHash<QString, pugi::xml_node> index;
 };
 
-LinkBase& base() {
+LinkBase& base()
+{
     static LinkBase b;
     return b;
 }
@@ -33,7 +34,8 @@ constexpr char kPictureURL[] = "PictureURL";
 constexpr char kSize[] = "Size";
 constexpr char kPostID[] = "PostID";
 
-void rebuildIndex() {
+void rebuildIndex()
+{
     LinkBase& b = base();
     b.index.clear();
     const pugi::xml_node root = b.doc.Root();
@@ -49,7 +51,8 @@ void rebuildIndex() {
     }
 }
 
-QString localFileName(const QString& postId, const char* urlSize, const QString& fileSize) {
+QString localFileName(const QString& postId, const char* urlSize, const QString& fileSize)
+{
     if (!IsFileSafePostID(postId))
         return {};
     const QString url = LinkPictureURL(FindLink(postId), urlSize);
@@ -61,14 +64,17 @@ QString localFileName(const QString& postId, const char* urlSize, const QString&
 
 } // namespace
 
-xhXMLDocument& LinksDocument() {
+xhXMLDocument& LinksDocument()
+{
     return base().doc;
 }
-QString LinksBasePath() {
+QString LinksBasePath()
+{
     return base().path;
 }
 
-bool OpenLinksBase() {
+bool OpenLinksBase()
+{
     LinkBase& b = base();
     b.doc.New();
     b.index.clear();
@@ -104,7 +110,8 @@ bool OpenLinksBase() {
     return SaveLinksBase();
 }
 
-void CreateLinksBase() {
+void CreateLinksBase()
+{
     LinkBase& b = base();
     b.doc.New(QStringLiteral("utf-8"));
     b.index.clear();
@@ -113,7 +120,8 @@ void CreateLinksBase() {
     xhXMLDocument::AppendAttribute(root, QStringLiteral("Group"), SET_GroupName);
 }
 
-bool SaveLinksBase() {
+bool SaveLinksBase()
+{
     LinkBase& b = base();
     for (;;) {
         if (b.doc.Save(b.path))
@@ -125,7 +133,8 @@ bool SaveLinksBase() {
     }
 }
 
-bool AddLink(const QString& postId, const QString& originalFileName, const QString& userName) {
+bool AddLink(const QString& postId, const QString& originalFileName, const QString& userName)
+{
     LinkBase& b = base();
     const pugi::xml_node link =
         xhXMLDocument::AppendElement(b.doc.Root(), QString::fromLatin1(kLink));
@@ -139,7 +148,8 @@ bool AddLink(const QString& postId, const QString& originalFileName, const QStri
     return true;
 }
 
-bool ResolveLink(const QString& postId, const PostLinks& links) {
+bool ResolveLink(const QString& postId, const PostLinks& links)
+{
     const pugi::xml_node link = FindLink(postId);
     if (!link)
         return false;
@@ -153,7 +163,8 @@ bool ResolveLink(const QString& postId, const PostLinks& links) {
     return true;
 }
 
-bool ResetLink(const QString& postId) {
+bool ResetLink(const QString& postId)
+{
     const pugi::xml_node link = FindLink(postId);
     if (!link)
         return false;
@@ -165,7 +176,8 @@ bool ResetLink(const QString& postId) {
     return true;
 }
 
-void SetNodeAttribute(pugi::xml_node element, const QString& name, const QString& value) {
+void SetNodeAttribute(pugi::xml_node element, const QString& name, const QString& value)
+{
     pugi::xml_attribute a = xhXMLDocument::FindAttribute(element, name);
     if (!a) {
         xhXMLDocument::AppendAttribute(element, name, value);
@@ -174,7 +186,8 @@ void SetNodeAttribute(pugi::xml_node element, const QString& name, const QString
     a.set_value(toU8(value).c_str());
 }
 
-void SetPictureURL(pugi::xml_node link, const QString& url, const QString& size) {
+void SetPictureURL(pugi::xml_node link, const QString& url, const QString& size)
+{
     const std::string sizeU8 = toU8(size);
     pugi::xml_node picture;
     for (pugi::xml_node child : link.children(kPictureURL)) {
@@ -189,7 +202,8 @@ void SetPictureURL(pugi::xml_node link, const QString& url, const QString& size)
     xhXMLDocument::SetText(picture, url);
 }
 
-QStringList GetLinksList() {
+QStringList GetLinksList()
+{
     QStringList out;
     const pugi::xml_node root = base().doc.Root();
     if (std::strcmp(root.name(), kLinks) != 0)
@@ -207,7 +221,8 @@ QStringList GetLinksList() {
     return out;
 }
 
-int GetLinksCount() {
+int GetLinksCount()
+{
     const pugi::xml_node root = base().doc.Root();
     if (std::strcmp(root.name(), kLinks) != 0)
         return 0;
@@ -219,27 +234,32 @@ int GetLinksCount() {
     return count;
 }
 
-pugi::xml_node FindLink(const QString& postId) {
+pugi::xml_node FindLink(const QString& postId)
+{
     return base().index.value(postId);
 }
 
-QString LinkAttribute(pugi::xml_node link, const char* name) {
+QString LinkAttribute(pugi::xml_node link, const char* name)
+{
     return fromU8(link.attribute(name).value());
 }
 
-QString LinkPictureURL(pugi::xml_node link, const char* size) {
+QString LinkPictureURL(pugi::xml_node link, const char* size)
+{
     for (pugi::xml_node child : link.children(kPictureURL))
         if (std::strcmp(child.attribute(kSize).value(), size) == 0)
             return fromU8(child.text().get());
     return {};
 }
 
-bool IsResolvedText(const QString& text) {
+bool IsResolvedText(const QString& text)
+{
     const QString t = tsTrimEx2(text).toUpper();
     return t == u"TRUE" || t == u"1" || t == u"YES";
 }
 
-bool IsFileSafePostID(const QString& postId) {
+bool IsFileSafePostID(const QString& postId)
+{
     if (postId.isEmpty())
         return false;
     for (QChar c : postId)
@@ -248,35 +268,42 @@ bool IsFileSafePostID(const QString& postId) {
     return true;
 }
 
-QString GetOriginalFileName(const QString& postId) {
+QString GetOriginalFileName(const QString& postId)
+{
     return LinkAttribute(FindLink(postId), "OriginalFileName");
 }
 
-QString GetThumbnailURL(const QString& postId) {
+QString GetThumbnailURL(const QString& postId)
+{
     return LinkPictureURL(FindLink(postId), "250");
 }
 
-QString GetPictureURL(const QString& postId) {
+QString GetPictureURL(const QString& postId)
+{
     const pugi::xml_node link = FindLink(postId);
     const QString url = LinkPictureURL(link, "1280");
     return url.isEmpty() ? LinkPictureURL(link, "500") : url;
 }
 
-QString GetPostURL(const QString& postId) {
+QString GetPostURL(const QString& postId)
+{
     const pugi::xml_node link = FindLink(postId);
     const QString slug = LinkAttribute(link, "PostURLSlug");
     return slug.isEmpty() ? LinkAttribute(link, "PostURL") : slug;
 }
 
-bool IsLinkResolved(const QString& postId) {
+bool IsLinkResolved(const QString& postId)
+{
     return IsResolvedText(LinkAttribute(FindLink(postId), "Resolved"));
 }
 
-QString GetPictureFileName(const QString& postId) {
+QString GetPictureFileName(const QString& postId)
+{
     return localFileName(postId, "500", QStringLiteral("1280"));
 }
 
-QString GetThumbnailFileName(const QString& postId) {
+QString GetThumbnailFileName(const QString& postId)
+{
     return localFileName(postId, "250", QStringLiteral("250"));
 }
 

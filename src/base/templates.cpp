@@ -9,13 +9,15 @@ namespace {
 
 const QString kSection = QStringLiteral("Templates");
 
-QString key(const char* word, int slot) {
+QString key(const char* word, int slot)
+{
     return QString::fromLatin1(word) + QString::number(slot);
 }
 
 } // namespace
 
-QString GetDefaultTemplateTitle(int slot) {
+QString GetDefaultTemplateTitle(int slot)
+{
     switch (slot) {
     case 0:
         return QStringLiteral("Link to post");
@@ -44,7 +46,8 @@ QString GetDefaultTemplateTitle(int slot) {
 
 // Every body ends in one blank, so expansions of several posts placed one
 // after another stay apart.
-QString GetDefaultTemplateBody(int slot) {
+QString GetDefaultTemplateBody(int slot)
+{
     switch (slot) {
     case 0:
         return QStringLiteral("%POST_URL_SLUG% ");
@@ -73,7 +76,8 @@ QString GetDefaultTemplateBody(int slot) {
     }
 }
 
-const QStringList& TemplateMasks() {
+const QStringList& TemplateMasks()
+{
     static const QStringList masks = {
         QStringLiteral("%POST_URL%"),         QStringLiteral("%POST_URL_SLUG%"),
         QStringLiteral("%USER_NAME%"),        QStringLiteral("%ORIGINAL_FILE_NAME%"),
@@ -84,7 +88,8 @@ const QStringList& TemplateMasks() {
     return masks;
 }
 
-QString ExpandTemplate(const QString& postId, const QString& body) {
+QString ExpandTemplate(const QString& postId, const QString& body)
+{
     QString text = body;
     if (!text.contains(u'%'))
         return text;
@@ -101,13 +106,15 @@ QString ExpandTemplate(const QString& postId, const QString& body) {
 }
 
 void ReplaceTemplateMask(QString& text, const QString& mask,
-                         const std::function<QString()>& readValue) {
+                         const std::function<QString()>& readValue)
+{
     if (!text.contains(mask, Qt::CaseSensitive))
         return;
     text.replace(mask, readValue(), Qt::CaseInsensitive);
 }
 
-TemplateSlot LoadTemplate(int slot) {
+TemplateSlot LoadTemplate(int slot)
+{
     TemplateSlot t;
     t.enabled =
         SettingsStore::ReadValue(kSection, key("Enabled ", slot), KindBoolean, true).toBool();
@@ -120,14 +127,16 @@ TemplateSlot LoadTemplate(int slot) {
     return t;
 }
 
-QList<TemplateSlot> LoadTemplates() {
+QList<TemplateSlot> LoadTemplates()
+{
     QList<TemplateSlot> out;
     for (int n = 0; n < kTemplateCount; ++n)
         out.append(LoadTemplate(n));
     return out;
 }
 
-bool SaveTemplates(const QList<TemplateSlot>& templates) {
+bool SaveTemplates(const QList<TemplateSlot>& templates)
+{
     QList<SettingsStore::Entry> entries;
     for (int n = 0; n < templates.size() && n < kTemplateCount; ++n) {
         const TemplateSlot& t = templates.at(n);
@@ -138,11 +147,13 @@ bool SaveTemplates(const QList<TemplateSlot>& templates) {
     return SettingsStore::WriteValues(entries);
 }
 
-QString SlotLabelText(const QString& title) {
+QString SlotLabelText(const QString& title)
+{
     return title.isEmpty() ? title : title + u':';
 }
 
-QList<SlotPlacement> ArrangeSlots(const QList<TemplateSlot>& templates, bool groupVisibleSlots) {
+QList<SlotPlacement> ArrangeSlots(const QList<TemplateSlot>& templates, bool groupVisibleSlots)
+{
     QList<SlotPlacement> out;
     for (int n = 0; n < kTemplateCount; ++n) {
         SlotPlacement p;

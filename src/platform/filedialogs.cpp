@@ -13,14 +13,17 @@ HeadlessFileDialogs g_headless;
 FileDialogs* g_dialogs = nullptr;
 } // namespace
 
-FileDialogs& fileDialogs() {
+FileDialogs& fileDialogs()
+{
     return g_dialogs ? *g_dialogs : g_headless;
 }
-void setFileDialogs(FileDialogs* d) {
+void setFileDialogs(FileDialogs* d)
+{
     g_dialogs = d;
 }
 
-QStringList FilterToNameFilters(const QString& filter) {
+QStringList FilterToNameFilters(const QString& filter)
+{
     const QStringList parts = filter.split(u'|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {

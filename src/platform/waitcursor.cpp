@@ -3,22 +3,26 @@
 namespace ruvia {
 
 namespace {
-std::function<void(bool)>& handler() {
+std::function<void(bool)>& handler()
+{
     static std::function<void(bool)> h;
     return h;
 }
 } // namespace
 
-void setWaitCursorHandler(std::function<void(bool)> h) {
+void setWaitCursorHandler(std::function<void(bool)> h)
+{
     handler() = std::move(h);
 }
 
-WaitCursor::WaitCursor() {
+WaitCursor::WaitCursor()
+{
     if (handler())
         handler()(true);
 }
 
-WaitCursor::~WaitCursor() {
+WaitCursor::~WaitCursor()
+{
     if (handler())
         handler()(false);
 }

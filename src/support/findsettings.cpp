@@ -13,7 +13,8 @@ const QString kCaseKey = QStringLiteral("Case Sensitive");
 const QString kTypeKey = QStringLiteral("Search Type");
 } // namespace
 
-void FindDialogLogic::initHistory() {
+void FindDialogLogic::initHistory()
+{
     if (m_loaded)
         return;
     m_history.InitFileName(SET_DataPath, QStringLiteral("Search History.DAT"));
@@ -21,7 +22,8 @@ void FindDialogLogic::initHistory() {
     m_loaded = true;
 }
 
-FindDialogState FindDialogLogic::Load() {
+FindDialogState FindDialogLogic::Load()
+{
     m_loaded = false;
     initHistory();
     FindDialogState s;
@@ -46,7 +48,8 @@ FindDialogState FindDialogLogic::Load() {
     return s;
 }
 
-void FindDialogLogic::Accept(const QString& text, bool caseSensitive, qint32 searchType) {
+void FindDialogLogic::Accept(const QString& text, bool caseSensitive, qint32 searchType)
+{
     initHistory();
     m_history.Add(text);
     m_history.SaveHistory();

@@ -30,7 +30,8 @@ class FindDialogLogic {
     // Adds text to the history, saves it, and stores the choices.
     void Accept(const QString& text, bool caseSensitive, qint32 searchType);
     // What the search runs with: the text as typed, not trimmed.
-    static SearchRequest Request(const QString& text, bool caseSensitive, qint32 searchType) {
+    static SearchRequest Request(const QString& text, bool caseSensitive, qint32 searchType)
+    {
         return {text, searchType, caseSensitive};
     }
 

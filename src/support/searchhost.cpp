@@ -6,7 +6,8 @@
 namespace ruvia {
 
 SearchMatcher::SearchMatcher(const SearchRequest& search)
-    : m_search(search), m_cs(search.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive) {
+    : m_search(search), m_cs(search.caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive)
+{
     if (search.type == SearchMasks) {
         m_mask.emplace(search.text, m_cs);
     } else if (search.type == SearchRegExp) {
@@ -22,7 +23,8 @@ SearchMatcher::SearchMatcher(const SearchRequest& search)
     }
 }
 
-bool SearchMatcher::matches(const QString& item) const {
+bool SearchMatcher::matches(const QString& item) const
+{
     switch (m_search.type) {
     case SearchSimple:
         return item.contains(m_search.text, m_cs);
@@ -36,7 +38,8 @@ bool SearchMatcher::matches(const QString& item) const {
     }
 }
 
-int FindNextItem(const SearchList& list, const SearchRequest& search, int current) {
+int FindNextItem(const SearchList& list, const SearchRequest& search, int current)
+{
     const SearchMatcher matcher(search);
     const int count = list.count();
     for (int i = current < 0 ? 0 : current + 1; i < count; ++i)
@@ -45,7 +48,8 @@ int FindNextItem(const SearchList& list, const SearchRequest& search, int curren
     return -1;
 }
 
-bool CSearchHost::SearchText(SearchList& list, bool findNext) {
+bool CSearchHost::SearchText(SearchList& list, bool findNext)
+{
     if (!findNext || m_search.text.isEmpty()) {
         const SearchRequest asked = m_ask ? m_ask() : SearchRequest{};
         if (asked.text.isEmpty())

@@ -28,12 +28,14 @@ const QString kExportKey = QStringLiteral("Last Export Sync File Directory");
 const QString kImportKey = QStringLiteral("Last Import Sync File Directory");
 const QString kLinksName = QStringLiteral("Links.XML");
 
-void setError(QString* error, const QString& text) {
+void setError(QString* error, const QString& text)
+{
     if (error)
         *error = text;
 }
 
-QString archiveError(archive* a) {
+QString archiveError(archive* a)
+{
     const char* s = archive_error_string(a);
     return s ? QString::fromUtf8(s) : QStringLiteral("archive error");
 }
@@ -48,13 +50,15 @@ struct EntryFree {
     void operator()(archive_entry* e) const { archive_entry_free(e); }
 };
 
-la_ssize_t writeToSaveFile(archive*, void* data, const void* buffer, size_t length) {
+la_ssize_t writeToSaveFile(archive*, void* data, const void* buffer, size_t length)
+{
     auto* file = static_cast<QSaveFile*>(data);
     const qint64 n = file->write(static_cast<const char*>(buffer), qint64(length));
     return n == qint64(length) ? la_ssize_t(n) : -1;
 }
 
-QString chooseFile(const QString& key, bool save) {
+QString chooseFile(const QString& key, bool save)
+{
     const QString settings = GetGroupSettingsFile();
     FileDialogOptions o;
     o.filter = SyncFileFilter();
@@ -68,7 +72,8 @@ QString chooseFile(const QString& key, bool save) {
     return path;
 }
 
-bool addFile(archive* a, const QString& source, QString* error) {
+bool addFile(archive* a, const QString& source, QString* error)
+{
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         setError(error, source + QStringLiteral(": ") + in.errorString());
@@ -114,30 +119,36 @@ bool addFile(archive* a, const QString& source, QString* error) {
     return archive_write_finish_entry(a) == ARCHIVE_OK;
 }
 
-bool isPlainName(const QString& name) {
+bool isPlainName(const QString& name)
+{
     return !name.isEmpty() && name != u"." && name != u".." && !name.contains(u'/') &&
            !name.contains(u'\\') && !name.contains(QChar(0));
 }
 
 } // namespace
 
-QString DefaultSyncFileName(const QDateTime& when) {
+QString DefaultSyncFileName(const QDateTime& when)
+{
     return QStringLiteral("Ruvia ") + when.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")) +
            QStringLiteral(".Sync");
 }
 
-QString SyncFileFilter() {
+QString SyncFileFilter()
+{
     return QStringLiteral("Файлы синхронизации (*.Sync)|*.Sync|Все файлы|*.*");
 }
 
-QString ChooseExportSyncFile() {
+QString ChooseExportSyncFile()
+{
     return chooseFile(kExportKey, true);
 }
-QString ChooseImportSyncFile() {
+QString ChooseImportSyncFile()
+{
     return chooseFile(kImportKey, false);
 }
 
-void ExportSyncFile() {
+void ExportSyncFile()
+{
     const QString path = ChooseExportSyncFile();
     if (path.isEmpty())
         return;
@@ -160,17 +171,21 @@ void ExportSyncFile() {
     }
 }
 
-void TestSyncFile() {
+void TestSyncFile()
+{
     const QString path = ChooseImportSyncFile();
     if (path.isEmpty())
         return;
-    { WaitCursor wait; }
+    {
+        WaitCursor wait;
+    }
     MsgBox(joinMessage({path, QStringLiteral("Не удаётся открыть файл синхронизации. Возможно, "
                                              "он повреждён.")}),
            MB_ICONCRITICAL);
 }
 
-QStringList SyncFileSources() {
+QStringList SyncFileSources()
+{
     const QString links = tsBuildFileName(SET_DataPath, kLinksName);
     if (!tsIsFileExist(links))
         return {};
@@ -186,7 +201,8 @@ QStringList SyncFileSources() {
     return out;
 }
 
-bool WriteSyncFile(const QString& path, QString* error) {
+bool WriteSyncFile(const QString& path, QString* error)
+{
     const QStringList sources = SyncFileSources();
     if (sources.isEmpty()) {
         setError(error, tsBuildFileName(SET_DataPath, kLinksName) +
@@ -227,7 +243,8 @@ bool WriteSyncFile(const QString& path, QString* error) {
 
 bool ReadSyncFile(const QString& path,
                   const std::function<bool(const QString& name, const QByteArray& data)>& sink,
-                  QString* error) {
+                  QString* error)
+{
     std::unique_ptr<archive, ArchiveReadFree> a(archive_read_new());
     archive_read_support_format_zip(a.get());
     if (archive_read_open_filename(a.get(), QFile::encodeName(path).constData(), 64 * 1024) !=

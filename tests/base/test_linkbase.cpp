@@ -18,7 +18,8 @@ using namespace ruvia;
 
 namespace {
 
-PostLinks linksOf(const QString& id, const QString& ext = QStringLiteral("jpg")) {
+PostLinks linksOf(const QString& id, const QString& ext = QStringLiteral("jpg"))
+{
     PostLinks l;
     const QStringList sizes = PostLinks::Sizes();
     for (int i = 0; i < sizes.size(); ++i)
@@ -28,7 +29,8 @@ PostLinks linksOf(const QString& id, const QString& ext = QStringLiteral("jpg"))
     return l;
 }
 
-QByteArray readRaw(const QString& path) {
+QByteArray readRaw(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
@@ -37,11 +39,13 @@ QByteArray readRaw(const QString& path) {
 // failure and the retry it asks for.
 class CallbackPrompter : public Prompter {
   public:
-    explicit CallbackPrompter(std::function<int(const Message&)> fn) : m_fn(std::move(fn)) {
+    explicit CallbackPrompter(std::function<int(const Message&)> fn) : m_fn(std::move(fn))
+    {
         setPrompter(this);
     }
     ~CallbackPrompter() override { setPrompter(nullptr); }
-    int ask(const Message& m) override {
+    int ask(const Message& m) override
+    {
         messages.append(m);
         return m_fn(m);
     }
@@ -61,7 +65,8 @@ class TestLinkBase : public QObject {
     QString basePath() const { return groupDir.path() + QStringLiteral("/Links.XML"); }
 
     // A fresh group folder holding the given Links.XML (none for an empty text).
-    void useGroup(const QByteArray& content = {}) {
+    void useGroup(const QByteArray& content = {})
+    {
         QDir(groupDir.path()).removeRecursively();
         QDir().mkpath(groupDir.path());
         SET_DataPath = groupDir.path();
@@ -70,13 +75,15 @@ class TestLinkBase : public QObject {
             QVERIFY(FileObject::writeBytes(basePath(), content));
     }
 
-    void openFresh() {
+    void openFresh()
+    {
         useGroup();
         QVERIFY(OpenLinksBase());
     }
 
   private Q_SLOTS:
-    void newGroupWritesEmptyBase() {
+    void newGroupWritesEmptyBase()
+    {
         test::ScriptedPrompter prompter;
         useGroup();
         QVERIFY(OpenLinksBase());
@@ -95,7 +102,8 @@ class TestLinkBase : public QObject {
         QVERIFY(prompter.messages().isEmpty());
     }
 
-    void fileFormatAndReopen() {
+    void fileFormatAndReopen()
+    {
         test::ScriptedPrompter prompter;
         openFresh();
         const QString name = QStringLiteral("Фото №1 & <b>.jpg");
@@ -144,7 +152,8 @@ class TestLinkBase : public QObject {
         QVERIFY(prompter.messages().isEmpty());
     }
 
-    void resolvedFlagRule_data() {
+    void resolvedFlagRule_data()
+    {
         QTest::addColumn<QString>("attribute");
         QTest::addColumn<bool>("resolved");
         QTest::newRow("True") << QStringLiteral("Resolved=\"True\"") << true;
@@ -159,7 +168,8 @@ class TestLinkBase : public QObject {
         QTest::newRow("Truely") << QStringLiteral("Resolved=\"Truely\"") << false;
         QTest::newRow("missing") << QString() << false;
     }
-    void resolvedFlagRule() {
+    void resolvedFlagRule()
+    {
         QFETCH(QString, attribute);
         QFETCH(bool, resolved);
         useGroup(QStringLiteral(
@@ -170,7 +180,8 @@ class TestLinkBase : public QObject {
         QCOMPARE(IsLinkResolved(QStringLiteral("5")), resolved);
     }
 
-    void pictureAndPostUrlStandBys_data() {
+    void pictureAndPostUrlStandBys_data()
+    {
         QTest::addColumn<QString>("link");
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("post");
@@ -192,7 +203,8 @@ class TestLinkBase : public QObject {
                                     << ""
                                     << "";
     }
-    void pictureAndPostUrlStandBys() {
+    void pictureAndPostUrlStandBys()
+    {
         QFETCH(QString, link);
         QFETCH(QString, picture);
         QFETCH(QString, post);
@@ -204,7 +216,8 @@ class TestLinkBase : public QObject {
         QCOMPARE(GetPostURL(QStringLiteral("9")), post);
     }
 
-    void localFileNames() {
+    void localFileNames()
+    {
         openFresh();
         AddLink(QStringLiteral("42"), QStringLiteral("x.gif"), QString());
         PostLinks l = linksOf(QStringLiteral("42"), QStringLiteral("jpg"));
@@ -227,7 +240,8 @@ class TestLinkBase : public QObject {
         QVERIFY(!GetThumbnailFileName(QStringLiteral("42")).isEmpty());
     }
 
-    void resolveTwiceResetAndResolveAgain() {
+    void resolveTwiceResetAndResolveAgain()
+    {
         openFresh();
         AddLink(QStringLiteral("1"), QStringLiteral("one.jpg"), QStringLiteral("ann"));
         QVERIFY(ResolveLink(QStringLiteral("1"), linksOf(QStringLiteral("x"))));
@@ -269,7 +283,8 @@ class TestLinkBase : public QObject {
         QVERIFY(!FindLink(QStringLiteral("1")).first_child());
     }
 
-    void unknownPostChangesNothing() {
+    void unknownPostChangesNothing()
+    {
         openFresh();
         AddLink(QStringLiteral("1"), QStringLiteral("a"), QString());
         const QByteArray before = LinksDocument().ToXML();
@@ -281,7 +296,8 @@ class TestLinkBase : public QObject {
         QVERIFY(GetPictureURL(QStringLiteral("2")).isEmpty());
     }
 
-    void duplicatesFindTheFirst() {
+    void duplicatesFindTheFirst()
+    {
         openFresh();
         AddLink(QStringLiteral("7"), QStringLiteral("first.jpg"), QString());
         AddLink(QStringLiteral("8"), QStringLiteral("other.jpg"), QString());
@@ -305,7 +321,8 @@ class TestLinkBase : public QObject {
                               QStringLiteral("7 :: second.jpg")}));
     }
 
-    void emptyPostIdListedNotButCounted() {
+    void emptyPostIdListedNotButCounted()
+    {
         useGroup("<Links><Link PostID=\"\" OriginalFileName=\"lost.jpg\"/><Link "
                  "OriginalFileName=\"no id\"/>"
                  "<Link PostID=\"3\"/><Other PostID=\"4\"/></Links>");
@@ -317,7 +334,8 @@ class TestLinkBase : public QObject {
         QVERIFY(!FindLink(QStringLiteral("4")));
     }
 
-    void hostilePostIds_data() {
+    void hostilePostIds_data()
+    {
         QTest::addColumn<QString>("postId");
         QTest::newRow("xpath quote") << QStringLiteral("1\"] | //x[@a=\"");
         QTest::newRow("apostrophe") << QStringLiteral("1' or '1'='1");
@@ -327,7 +345,8 @@ class TestLinkBase : public QObject {
         QTest::newRow("blank") << QStringLiteral("12 ");
         QTest::newRow("arabic digits") << QStringLiteral("١٢");
     }
-    void hostilePostIds() {
+    void hostilePostIds()
+    {
         QFETCH(QString, postId);
         test::ScriptedPrompter prompter;
         openFresh();
@@ -350,13 +369,15 @@ class TestLinkBase : public QObject {
         QVERIFY(prompter.messages().isEmpty());
     }
 
-    void damagedFile_data() {
+    void damagedFile_data()
+    {
         QTest::addColumn<QByteArray>("content");
         QTest::newRow("not xml") << QByteArray("this is not <xml");
         QTest::newRow("truncated") << QByteArray("<Links Group=\"g\"><Link PostID=\"1\"");
         QTest::newRow("other root") << QByteArray("<Uploads><Link PostID=\"1\"/></Uploads>");
     }
-    void damagedFile() {
+    void damagedFile()
+    {
         QFETCH(QByteArray, content);
         {
             test::ScriptedPrompter prompter;
@@ -392,7 +413,8 @@ class TestLinkBase : public QObject {
         }
     }
 
-    void saveFailureRetryAndCancel() {
+    void saveFailureRetryAndCancel()
+    {
         test::ScriptedPrompter quiet;
         openFresh();
         AddLink(QStringLiteral("1"), QStringLiteral("kept.jpg"), QString());

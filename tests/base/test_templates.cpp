@@ -19,7 +19,8 @@ class TestTemplates : public QObject {
 
     // One resolved post 5 with distinct values in every field, and an
     // unresolved post 6.
-    void openBase() {
+    void openBase()
+    {
         QFile::remove(groupDir.path() + QStringLiteral("/Links.XML"));
         SET_DataPath = groupDir.path();
         SET_GroupName = QStringLiteral("g");
@@ -40,7 +41,8 @@ class TestTemplates : public QObject {
   private Q_SLOTS:
     void initTestCase() { openBase(); }
 
-    void defaults() {
+    void defaults()
+    {
         const QStringList titles = {
             QStringLiteral("Link to post"),
             QStringLiteral("Direct link to 1280px picture"),
@@ -78,7 +80,8 @@ class TestTemplates : public QObject {
                                 "SRC=\"http://m/250\" BORDER=\"0\"></A> "));
     }
 
-    void everyMask_data() {
+    void everyMask_data()
+    {
         QTest::addColumn<QString>("mask");
         QTest::addColumn<QString>("value");
         QTest::newRow("post") << "%POST_URL%"
@@ -102,7 +105,8 @@ class TestTemplates : public QObject {
         QTest::newRow("75") << "%PICTURE_URL_75%"
                             << "http://m/75";
     }
-    void everyMask() {
+    void everyMask()
+    {
         QFETCH(QString, mask);
         QFETCH(QString, value);
         QVERIFY(TemplateMasks().contains(mask));
@@ -117,7 +121,8 @@ class TestTemplates : public QObject {
             QCOMPARE(ExpandTemplate(QStringLiteral("6"), u'[' + mask + u']'), QStringLiteral("[]"));
     }
 
-    void masksInTableOrder() {
+    void masksInTableOrder()
+    {
         QCOMPARE(ExpandTemplate(QStringLiteral("5"), QStringLiteral("%POST_URL% %POST_URL_SLUG% ")),
                  QStringLiteral("http://b/post/5 http://b/post/5/a-slug "));
         QCOMPARE(ExpandTemplate(QStringLiteral("5"), GetDefaultTemplateBody(0)),
@@ -141,7 +146,8 @@ class TestTemplates : public QObject {
                          QStringLiteral("bob"));
     }
 
-    void valueReadOnlyWhenMaskPresent() {
+    void valueReadOnlyWhenMaskPresent()
+    {
         int reads = 0;
         const auto value = [&] {
             ++reads;
@@ -157,7 +163,8 @@ class TestTemplates : public QObject {
         QCOMPARE(reads, 1);
     }
 
-    void storeDefaultsAndRoundTrip() {
+    void storeDefaultsAndRoundTrip()
+    {
         clearStore();
         const QList<TemplateSlot> defaults = LoadTemplates();
         QCOMPARE(defaults.size(), 10);
@@ -206,7 +213,8 @@ class TestTemplates : public QObject {
         clearStore();
     }
 
-    void arrangeSlots_data() {
+    void arrangeSlots_data()
+    {
         QTest::addColumn<QList<int>>("hidden");
         QTest::addColumn<bool>("group");
         QTest::addColumn<QList<int>>("rows");
@@ -221,7 +229,8 @@ class TestTemplates : public QObject {
         QTest::newRow("9 hidden") << QList<int>{9} << true
                                   << QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 8};
     }
-    void arrangeSlots() {
+    void arrangeSlots()
+    {
         QFETCH(QList<int>, hidden);
         QFETCH(bool, group);
         QFETCH(QList<int>, rows);
@@ -237,7 +246,8 @@ class TestTemplates : public QObject {
         }
     }
 
-    void groupedVisibleSlotsTakeConsecutiveRows() {
+    void groupedVisibleSlotsTakeConsecutiveRows()
+    {
         QList<TemplateSlot> slots = LoadTemplates();
         for (int mask = 0; mask < 1024; ++mask) {
             for (int n = 0; n < 10; ++n)

@@ -16,17 +16,20 @@ class TestFindSettings : public QObject {
     Q_OBJECT
     test::TempProfile profile;
 
-    void useGroup(const QString& name) {
+    void useGroup(const QString& name)
+    {
         SET_DataPath = profile.root() + u'/' + name;
         QDir().mkpath(SET_DataPath);
     }
-    static QString stored(const QString& key) {
+    static QString stored(const QString& key)
+    {
         return tsReadStringFromINI(QStringLiteral("Search Settings"), key, QStringLiteral("<none>"),
                                    GetGroupSettingsFile());
     }
 
   private Q_SLOTS:
-    void firstUse() {
+    void firstUse()
+    {
         test::ScriptedPrompter prompter;
         useGroup(QStringLiteral("first"));
         FindDialogLogic logic;
@@ -41,7 +44,8 @@ class TestFindSettings : public QObject {
         QVERIFY(prompter.messages().isEmpty());
     }
 
-    void acceptStoresHistoryAndChoices() {
+    void acceptStoresHistoryAndChoices()
+    {
         test::ScriptedPrompter prompter;
         useGroup(QStringLiteral("accept"));
         {
@@ -81,7 +85,8 @@ class TestFindSettings : public QObject {
         QVERIFY(prompter.messages().isEmpty());
     }
 
-    void storedValuesOutOfRange_data() {
+    void storedValuesOutOfRange_data()
+    {
         QTest::addColumn<QString>("index");
         QTest::addColumn<QString>("type");
         QTest::addColumn<int>("expectedIndex");
@@ -97,7 +102,8 @@ class TestFindSettings : public QObject {
         QTest::newRow("garbage") << "x"
                                  << "y" << 0 << 0;
     }
-    void storedValuesOutOfRange() {
+    void storedValuesOutOfRange()
+    {
         QFETCH(QString, index);
         QFETCH(QString, type);
         QFETCH(int, expectedIndex);
@@ -121,7 +127,8 @@ class TestFindSettings : public QObject {
         QCOMPARE(s.searchType, qint32(expectedType));
     }
 
-    void settingsBelongToTheGroup() {
+    void settingsBelongToTheGroup()
+    {
         useGroup(QStringLiteral("one"));
         FindDialogLogic().Accept(QStringLiteral("only here"), true, SearchMasks);
         useGroup(QStringLiteral("two"));

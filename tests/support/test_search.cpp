@@ -14,10 +14,13 @@ namespace {
 class FakeList : public SearchList {
   public:
     explicit FakeList(QStringList items, int current = -1)
-        : items(std::move(items)), current(current) {}
+        : items(std::move(items)), current(current)
+    {
+    }
     int count() const override { return int(items.size()); }
     bool isSelected(int index) const override { return selected.contains(index); }
-    void selectRange(int first, int last, bool select) override {
+    void selectRange(int first, int last, bool select) override
+    {
         for (int i = qMax(0, first); i <= qMin(last, count() - 1); ++i) {
             if (select)
                 selected.insert(i);
@@ -34,7 +37,8 @@ class FakeList : public SearchList {
     QSet<int> selected;
 };
 
-SearchRequest req(const QString& text, qint32 type, bool cs = false) {
+SearchRequest req(const QString& text, qint32 type, bool cs = false)
+{
     return {text, type, cs};
 }
 
@@ -45,7 +49,8 @@ class TestSearch : public QObject {
     test::TempProfile profile;
 
   private Q_SLOTS:
-    void masks_data() {
+    void masks_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("mask");
         QTest::addColumn<bool>("textResult");
@@ -99,7 +104,8 @@ class TestSearch : public QObject {
         row("cyrillic case", u"ФОТО.jpg", u"фото*", true, false);
         row("link item", u"1234567 :: IMG_0001.JPG", u"#* :: img_####.jpg", true, false);
     }
-    void masks() {
+    void masks()
+    {
         QFETCH(QString, text);
         QFETCH(QString, mask);
         QFETCH(bool, textResult);
@@ -108,7 +114,8 @@ class TestSearch : public QObject {
         QCOMPARE(modLike_Binary(text, mask), binaryResult);
     }
 
-    void searchKinds_data() {
+    void searchKinds_data()
+    {
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("type");
@@ -134,7 +141,8 @@ class TestSearch : public QObject {
         QTest::newRow("regex invalid") << files << "img(" << 2 << false << QList<int>{};
         QTest::newRow("regex end") << files << "\\.png$" << 2 << false << QList<int>{2, 3, 5};
     }
-    void searchKinds() {
+    void searchKinds()
+    {
         QFETCH(QStringList, items);
         QFETCH(QString, text);
         QFETCH(int, type);
@@ -159,7 +167,8 @@ class TestSearch : public QObject {
         QCOMPARE(prompter.last().icon(), int(MB_ICONINFORMATION));
     }
 
-    void foundItemBecomesOnlySelection() {
+    void foundItemBecomesOnlySelection()
+    {
         test::ScriptedPrompter prompter;
         FakeList list(
             {QStringLiteral("x"), QStringLiteral("a1"), QStringLiteral("b"), QStringLiteral("a2")},
@@ -179,7 +188,8 @@ class TestSearch : public QObject {
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Nothing found.")});
     }
 
-    void noCurrentItemStartsAtFirst() {
+    void noCurrentItemStartsAtFirst()
+    {
         FakeList list({QStringLiteral("a"), QStringLiteral("a")}, -1);
         CSearchHost host([] { return req(QStringLiteral("A"), SearchSimple); });
         QVERIFY(host.SearchText(list, true)); // find next with nothing stored asks
@@ -190,7 +200,8 @@ class TestSearch : public QObject {
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("Nothing found.")});
     }
 
-    void askingAndTheStoredSearch() {
+    void askingAndTheStoredSearch()
+    {
         test::ScriptedPrompter prompter;
         FakeList list({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")}, -1);
         QList<SearchRequest> answers = {req(QStringLiteral("T"), SearchSimple, true),
@@ -227,7 +238,8 @@ class TestSearch : public QObject {
         QCOMPARE(asked, 3);
     }
 
-    void unknownTypeFindsNothing() {
+    void unknownTypeFindsNothing()
+    {
         FakeList list({QStringLiteral("a")});
         QCOMPARE(FindNextItem(list, req(QStringLiteral("a"), 3), -1), -1);
         QCOMPARE(FindNextItem(list, req(QStringLiteral("a"), SearchSimple), -1), 0);

@@ -37,7 +37,8 @@ const QString kCrLf2 = QStringLiteral("\r\n\r\n");
 using Entries = QList<QPair<QByteArray, QByteArray>>;
 
 QMap<QString, QByteArray> readBack(const QString& path, QStringList* order = nullptr,
-                                   bool* ok = nullptr) {
+                                   bool* ok = nullptr)
+{
     QMap<QString, QByteArray> out;
     QString error;
     const bool r = ReadSyncFile(
@@ -55,7 +56,8 @@ QMap<QString, QByteArray> readBack(const QString& path, QStringList* order = nul
 }
 
 // A zip written directly, to feed the reader what an export never writes.
-bool writeZip(const QString& path, const Entries& entries) {
+bool writeZip(const QString& path, const Entries& entries)
+{
     archive* a = archive_write_new();
     archive_write_set_format_zip(a);
     bool ok = archive_write_open_filename(a, QFile::encodeName(path).constData()) == ARCHIVE_OK;
@@ -83,13 +85,15 @@ class TestSyncFiles : public QObject {
     QTemporaryDir work;
     QList<bool> cursor;
 
-    QString groupFolder(const QString& name) const {
+    QString groupFolder(const QString& name) const
+    {
         return work.path() + QStringLiteral("/groups/") + name;
     }
     QString outFolder() const { return work.path() + QStringLiteral("/out"); }
 
     // A group with a link base and files of every kind beside it.
-    QMap<QString, QByteArray> makeGroup(const QString& name) {
+    QMap<QString, QByteArray> makeGroup(const QString& name)
+    {
         SET_DataPath = groupFolder(name);
         SET_GroupName = name;
         QDir().mkpath(SET_DataPath);
@@ -124,13 +128,15 @@ class TestSyncFiles : public QObject {
     }
 
   private Q_SLOTS:
-    void initTestCase() {
+    void initTestCase()
+    {
         QDir().mkpath(outFolder());
         setWaitCursorHandler([this](bool on) { cursor.append(on); });
     }
     void init() { cursor.clear(); }
 
-    void defaultNameAndFilter() {
+    void defaultNameAndFilter()
+    {
         QCOMPARE(DefaultSyncFileName(QDateTime(QDate(2009, 5, 14), QTime(21, 3, 7))),
                  QStringLiteral("Ruvia 2009-05-14 21-03-07.Sync"));
         QCOMPARE(DefaultSyncFileName(QDateTime(QDate(2010, 1, 2), QTime(3, 4, 5))),
@@ -142,7 +148,8 @@ class TestSyncFiles : public QObject {
                               QStringLiteral("Все файлы (*.*)")}));
     }
 
-    void exportReadsBackWhole() {
+    void exportReadsBackWhole()
+    {
         const QMap<QString, QByteArray> expected = makeGroup(QStringLiteral("a.example.com"));
         test::ScriptedPrompter prompter;
         test::ScriptedFileDialogs dialogs;
@@ -176,7 +183,8 @@ class TestSyncFiles : public QObject {
                  QStringList{QStringLiteral("first.Sync")});
     }
 
-    void rememberedFoldersPerCommandAndGroup() {
+    void rememberedFoldersPerCommandAndGroup()
+    {
         makeGroup(QStringLiteral("b.example.com"));
         test::ScriptedPrompter prompter;
         test::ScriptedFileDialogs dialogs;
@@ -211,7 +219,8 @@ class TestSyncFiles : public QObject {
         QVERIFY(dialogs.last().options.initialFolder.isEmpty());
     }
 
-    void testCommandAlwaysReportsDamage() {
+    void testCommandAlwaysReportsDamage()
+    {
         makeGroup(QStringLiteral("d.example.com"));
         const QString good = outFolder() + QStringLiteral("/good.Sync");
         QVERIFY(WriteSyncFile(good));
@@ -235,7 +244,8 @@ class TestSyncFiles : public QObject {
         QCOMPARE(prompter.messages().size(), 2);
     }
 
-    void exportWithoutLinkBaseFails() {
+    void exportWithoutLinkBaseFails()
+    {
         makeGroup(QStringLiteral("e.example.com"));
         QVERIFY(QFile::remove(LinksBasePath()));
         test::ScriptedPrompter prompter;
@@ -249,7 +259,8 @@ class TestSyncFiles : public QObject {
         QVERIFY(!QFile::exists(path));
     }
 
-    void failedExportKeepsThePreviousFile() {
+    void failedExportKeepsThePreviousFile()
+    {
         makeGroup(QStringLiteral("f.example.com"));
         const QString path = outFolder() + QStringLiteral("/again.Sync");
         QVERIFY(WriteSyncFile(path));
@@ -294,7 +305,8 @@ class TestSyncFiles : public QObject {
         QCOMPARE(left, QStringList{QStringLiteral("again.Sync")});
     }
 
-    void readerRejectsForeignFiles_data() {
+    void readerRejectsForeignFiles_data()
+    {
         QTest::addColumn<Entries>("entries");
         using E = Entries;
         QTest::newRow("parent path") << E{{"Links.XML", "<Links/>"}, {"../evil.1280.JPG", "x"}};
@@ -303,7 +315,8 @@ class TestSyncFiles : public QObject {
         QTest::newRow("no base first") << E{{"1.250.JPG", "x"}, {"Links.XML", "<Links/>"}};
         QTest::newRow("empty archive") << E{};
     }
-    void readerRejectsForeignFiles() {
+    void readerRejectsForeignFiles()
+    {
         QFETCH(Entries, entries);
         const QString path = outFolder() + QStringLiteral("/foreign.zip");
         QFile::remove(path);
@@ -313,7 +326,8 @@ class TestSyncFiles : public QObject {
         QVERIFY(!ok);
     }
 
-    void readerRejectsDamage() {
+    void readerRejectsDamage()
+    {
         makeGroup(QStringLiteral("g.example.com"));
         const QString path = outFolder() + QStringLiteral("/damaged.Sync");
         QVERIFY(WriteSyncFile(path));

@@ -4,22 +4,27 @@
 
 namespace ruvia::test {
 
-ScriptedFileDialogs::ScriptedFileDialogs() {
+ScriptedFileDialogs::ScriptedFileDialogs()
+{
     setFileDialogs(this);
 }
-ScriptedFileDialogs::~ScriptedFileDialogs() {
+ScriptedFileDialogs::~ScriptedFileDialogs()
+{
     setFileDialogs(nullptr);
 }
 
-QString ScriptedFileDialogs::ShowOpen(const FileDialogOptions& options) {
+QString ScriptedFileDialogs::ShowOpen(const FileDialogOptions& options)
+{
     return answer(false, options);
 }
 
-QString ScriptedFileDialogs::ShowSave(const FileDialogOptions& options) {
+QString ScriptedFileDialogs::ShowSave(const FileDialogOptions& options)
+{
     return answer(true, options);
 }
 
-QString ScriptedFileDialogs::answer(bool save, const FileDialogOptions& options) {
+QString ScriptedFileDialogs::answer(bool save, const FileDialogOptions& options)
+{
     m_shown.append({save, options});
     if (m_answers.isEmpty()) {
         QTest::qFail(save ? "unexpected Save dialog" : "unexpected Open dialog", __FILE__,
