@@ -4,6 +4,7 @@
 #include "gui/frmgroupselector.h"
 #include "gui/qtfiledialogs.h"
 #include "gui/qtprompter.h"
+#include "gui/qtshell.h"
 #include "gui/toolbarproxy.h"
 
 #include <QApplication>
@@ -22,6 +23,8 @@ int main(int argc, char** argv)
     ruvia::setPrompter(&prompter);
     ruvia::QtFileDialogs fileDialogs;
     ruvia::setFileDialogs(&fileDialogs);
+    ruvia::QtShell desktop;
+    ruvia::setShell(&desktop);
 
     ruvia::LoadSettings();
     ruvia::ConnectToolBar();
@@ -31,6 +34,7 @@ int main(int argc, char** argv)
     login->show();
     const int rc = QApplication::exec();
     ruvia::DisconnectToolBar();
+    ruvia::setShell(nullptr);
     ruvia::setFileDialogs(nullptr);
     ruvia::setPrompter(nullptr);
     return rc;
