@@ -173,36 +173,28 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
         timedOut = true;
         reply->abort();
     });
-    QObject::connect(reply, &QNetworkReply::uploadProgress, reply,
-                     [&](qint64 done, qint64 total) {
-                         stillMoving();
-                         if (done <= sentDone || cancelled)
-                             return;
-                         const qint64 block = done - sentDone;
-                         sentDone = done;
-                         bool cancel = false;
-                         if (callback)
-                             callback->BlockSent(block, done, qMax<qint64>(total, 0), cancel);
-                         if (cancel && !reply->isFinished()) {
-                             cancelled = true;
-                             reply->abort();
-                         }
-                     });
+    // One report per direction: the block is what moved since the last one.
+    auto reporter = [&](qint64& doneSoFar, bool sending) {
+        return [&, sending, soFar = &doneSoFar](qint64 done, qint64 total) {
+            stillMoving();
+            if (done <= *soFar || cancelled)
+                return;
+            const qint64 block = done - *soFar;
+            *soFar = done;
+            bool cancel = false;
+            if (callback && sending)
+                callback->BlockSent(block, done, qMax<qint64>(total, 0), cancel);
+            else if (callback)
+                callback->BlockReceived(block, done, qMax<qint64>(total, 0), cancel);
+            if (cancel && !reply->isFinished()) {
+                cancelled = true;
+                reply->abort();
+            }
+        };
+    };
+    QObject::connect(reply, &QNetworkReply::uploadProgress, reply, reporter(sentDone, true));
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                     [&](qint64 done, qint64 total) {
-                         stillMoving();
-                         if (done <= receivedDone || cancelled)
-                             return;
-                         const qint64 block = done - receivedDone;
-                         receivedDone = done;
-                         bool cancel = false;
-                         if (callback)
-                             callback->BlockReceived(block, done, qMax<qint64>(total, 0), cancel);
-                         if (cancel && !reply->isFinished()) {
-                             cancelled = true;
-                             reply->abort();
-                         }
-                     });
+                     reporter(receivedDone, false));
     QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
         stillMoving();
         if (reply->isOpen())
