@@ -4,42 +4,16 @@
 #include "platform/textutil.h"
 
 #include <QEventLoop>
-#include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QNetworkReply>
-#include <QNetworkRequest>
+#include <QSslSocket>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
 namespace ruvia {
 
 namespace {
-
-bool isHttpStatusError(QNetworkReply::NetworkError e)
-{
-    // Qt turns error statuses into these (400 into ProtocolInvalidOperationError);
-    // the exchange itself completed.
-    return (e >= QNetworkReply::ContentAccessDenied && e <= QNetworkReply::UnknownContentError)
-        || e == QNetworkReply::ProtocolInvalidOperationError
-        || (e >= QNetworkReply::InternalServerError && e <= QNetworkReply::UnknownServerError);
-}
-
-int kindOf(QNetworkReply::NetworkError e)
-{
-    switch (e) {
-    case QNetworkReply::ConnectionRefusedError:
-    case QNetworkReply::HostNotFoundError:
-    case QNetworkReply::ProxyConnectionRefusedError:
-    case QNetworkReply::ProxyNotFoundError:
-    case QNetworkReply::ProxyAuthenticationRequiredError:
-        return ErrorConnect;
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::ProxyTimeoutError:
-        return ErrorTimeout;
-    default:
-        return ErrorTransfer;
-    }
-}
 
 bool hasUnsafeChar(const QString& s)
 {
@@ -70,7 +44,7 @@ void HTTPRequest::Reset()
     m_errorCode = 0;
     m_errorKind = ErrorNone;
     m_statusCode = 0;
-    m_reason.clear();
+    m_statusLine.clear();
     m_protocol.clear();
     m_headers.clear();
     m_body.clear();
@@ -85,15 +59,7 @@ QString HTTPRequest::GetAgentString()
 
 int HTTPRequest::GetErrorKind() const { return m_errorKind; }
 
-QString HTTPRequest::GetStatusLine() const
-{
-    if (m_statusCode == 0)
-        return {};
-    QString line = m_protocol + QLatin1Char(' ') + QString::number(m_statusCode);
-    if (!m_reason.isEmpty())
-        line += QLatin1Char(' ') + m_reason;
-    return line;
-}
+QString HTTPRequest::GetStatusLine() const { return m_statusLine; }
 
 QString HTTPRequest::GetRequestErrorText() const
 {
@@ -101,6 +67,429 @@ QString HTTPRequest::GetRequestErrorText() const
         return m_errorText;
     return GetStatusLine();
 }
+
+namespace {
+
+// One HTTP/1.1 exchange on its own connection ("Connection: close"), driven
+// by the socket's signals inside a nested event loop. Written on a plain
+// socket rather than QNetworkAccessManager for three reasons: the header lines
+// must be kept exactly as received (callers search their text), a request that
+// met a dropped connection must never be sent again behind the caller's back
+// (a repeated "/api/write" makes a second post), and an upload must go out in
+// large pieces (the network manager's 16 KB steps made a 5 MB post several
+// times slower than the line allows).
+class Exchange : public QObject {
+public:
+    struct Result {
+        int errorCode = 0;
+        int errorKind = ErrorNone;
+        QString errorText;
+        int status = 0;
+        QString statusLine;
+        QString headers;
+        QByteArray body;
+    };
+
+    Exchange(const ProxySettings& proxy, bool secure, const QString& host, int port,
+             QByteArray head, const QByteArray& content, bool expectBody, int timeoutMs,
+             IHTTPRequestCallback* callback)
+        : m_proxy(proxy), m_secure(secure), m_host(host), m_port(port), m_head(std::move(head)),
+          m_content(content), m_expectBody(expectBody), m_timeoutMs(timeoutMs),
+          m_callback(callback)
+    {
+    }
+
+    Result run()
+    {
+        m_socket = m_secure ? new QSslSocket(this) : new QTcpSocket(this);
+        m_socket->setProxy(QNetworkProxy::NoProxy);
+        m_idle.setSingleShot(true);
+        connect(&m_idle, &QTimer::timeout, this, [this] {
+            fail(QNetworkReply::TimeoutError, ErrorTimeout,
+                 QStringLiteral("The server did not answer within %1 seconds.")
+                     .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
+        });
+        connect(m_socket, &QAbstractSocket::connected, this, &Exchange::onConnected);
+        connect(m_socket, &QIODevice::bytesWritten, this, &Exchange::onBytesWritten);
+        connect(m_socket, &QIODevice::readyRead, this, &Exchange::onReadyRead);
+        connect(m_socket, &QAbstractSocket::errorOccurred, this, &Exchange::onError);
+        connect(m_socket, &QAbstractSocket::disconnected, this, &Exchange::onDisconnected);
+        if (auto* ssl = qobject_cast<QSslSocket*>(m_socket)) {
+            ssl->setPeerVerifyName(m_host);
+            connect(ssl, &QSslSocket::encrypted, this, &Exchange::startSending);
+        }
+        stillMoving();
+        if (m_proxy.isActive())
+            m_socket->connectToHost(m_proxy.host, quint16(m_proxy.port));
+        else
+            m_socket->connectToHost(m_host, quint16(m_port));
+        if (!m_done)
+            m_loop.exec();
+        m_idle.stop();
+        m_socket->disconnect(this);
+        m_socket->abort();
+        return std::move(m_result);
+    }
+
+private:
+    void stillMoving()
+    {
+        if (m_timeoutMs > 0)
+            m_idle.start(m_timeoutMs);
+    }
+
+    void finish()
+    {
+        m_done = true;
+        m_idle.stop();
+        m_loop.quit();
+    }
+
+    void fail(int code, int kind, const QString& text)
+    {
+        if (m_done)
+            return;
+        m_result.errorCode = code;
+        m_result.errorKind = kind;
+        m_result.errorText = text;
+        finish();
+    }
+
+    QByteArray proxyAuthorization() const
+    {
+        if (!m_proxy.isActive() || m_proxy.userName.isEmpty())
+            return {};
+        return "Proxy-Authorization: Basic " +
+               (m_proxy.userName + u':' + m_proxy.password).toUtf8().toBase64() + "\r\n";
+    }
+
+    void onConnected()
+    {
+        stillMoving();
+        auto* ssl = qobject_cast<QSslSocket*>(m_socket);
+        if (!ssl) {
+            startSending();
+        } else if (m_proxy.isActive()) {
+            // Through the proxy, TLS runs inside a tunnel it opens for us.
+            const QByteArray authority = m_host.toUtf8() + ':' + QByteArray::number(m_port);
+            m_tunnel = true;
+            m_socket->write("CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n" +
+                            proxyAuthorization() + "\r\n");
+        } else {
+            ssl->startClientEncryption();
+        }
+    }
+
+    void startSending()
+    {
+        stillMoving();
+        m_sending = true;
+        QByteArray head = m_head;
+        if (!(m_secure && m_proxy.isActive()))
+            head.replace("\r\n\r\n", "\r\n" + proxyAuthorization() + "\r\n");
+        m_headBytes = head.size();
+        m_socket->write(head);
+        feed();
+    }
+
+    // Keeps a bounded amount of the body queued in the socket, in large pieces.
+    void feed()
+    {
+        constexpr qint64 kPiece = 256 * 1024;
+        constexpr qint64 kQueued = 1024 * 1024;
+        while (m_fed < m_content.size() && m_socket->bytesToWrite() < kQueued) {
+            const qint64 n = qMin(kPiece, m_content.size() - m_fed);
+            m_socket->write(m_content.constData() + m_fed, n);
+            m_fed += n;
+        }
+    }
+
+    // What the socket has handed to the system is what was sent: counted from
+    // its queue rather than from bytesWritten(), which Qt does not repeat for a
+    // flush that happens while a handler of it runs.
+    void reportSent()
+    {
+        if (!m_sending || m_done)
+            return;
+        const qint64 written = m_headBytes + m_fed - m_socket->bytesToWrite();
+        const qint64 done = qBound<qint64>(0, written - m_headBytes, m_content.size());
+        if (done <= m_reportedSent)
+            return;
+        const qint64 block = done - m_reportedSent;
+        m_reportedSent = done;
+        bool cancel = false;
+        if (m_callback)
+            m_callback->BlockSent(block, done, m_content.size(), cancel);
+        if (cancel)
+            cancelled();
+    }
+
+    void onBytesWritten(qint64)
+    {
+        stillMoving();
+        reportSent();
+        if (m_sending && !m_done)
+            feed();
+    }
+
+    void cancelled()
+    {
+        fail(QNetworkReply::OperationCanceledError, ErrorCancelled,
+             QStringLiteral("The request was cancelled."));
+    }
+
+    void onReadyRead()
+    {
+        stillMoving();
+        if (m_done)
+            return;
+        reportSent();
+        m_in += m_socket->readAll();
+        pump();
+    }
+
+    // The head of a reply: the status line and the header lines, as received.
+    bool parseHead()
+    {
+        qsizetype end = m_in.indexOf("\r\n\r\n");
+        qsizetype skip = 4;
+        if (const qsizetype lf = m_in.indexOf("\n\n"); lf >= 0 && (end < 0 || lf < end)) {
+            end = lf;
+            skip = 2;
+        }
+        if (end < 0) {
+            if (m_in.size() > 256 * 1024)
+                fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
+                     QStringLiteral("The server sent a reply head that never ends."));
+            return false;
+        }
+        QList<QByteArray> lines = m_in.left(end).split('\n');
+        m_in.remove(0, end + skip);
+        for (QByteArray& line : lines)
+            if (line.endsWith('\r'))
+                line.chop(1);
+        const QByteArray statusLine = lines.takeFirst();
+        const QList<QByteArray> parts = statusLine.split(' ');
+        bool ok = false;
+        const int status = parts.size() >= 2 ? parts.at(1).toInt(&ok) : 0;
+        if (!statusLine.startsWith("HTTP/1.") || !ok || status < 100 || status > 999) {
+            fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
+                 QStringLiteral("The server's reply is not HTTP: ") +
+                     QString::fromLatin1(statusLine.left(80)));
+            return false;
+        }
+        if (status < 200)
+            return true; // an interim reply ("100 Continue"): the real one follows
+
+        m_result.status = status;
+        m_result.statusLine = QString::fromLatin1(statusLine);
+        m_result.headers = m_result.statusLine + QStringLiteral("\r\n");
+        m_length = -1;
+        m_chunked = false;
+        for (const QByteArray& line : lines) {
+            m_result.headers += QString::fromLatin1(line) + QStringLiteral("\r\n");
+            const qsizetype colon = line.indexOf(':');
+            if (colon < 0)
+                continue;
+            const QByteArray name = line.left(colon).trimmed().toLower();
+            const QByteArray value = line.mid(colon + 1).trimmed();
+            if (name == "transfer-encoding" && value.toLower().contains("chunked")) {
+                m_chunked = true;
+            } else if (name == "content-length") {
+                bool valid = false;
+                const qint64 length = value.toLongLong(&valid);
+                if (!valid || length < 0 || (m_length >= 0 && m_length != length)) {
+                    fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
+                         QStringLiteral("The server sent an invalid Content-Length."));
+                    return false;
+                }
+                m_length = length;
+            }
+        }
+        if (m_tunnel) {
+            m_tunnel = false;
+            if (status == 200) {
+                m_result = {};
+                m_in.clear();
+                static_cast<QSslSocket*>(m_socket)->startClientEncryption();
+                return false;
+            }
+        }
+        m_headDone = true;
+        if (!m_expectBody || status == 204 || status == 304)
+            m_length = 0;
+        if (m_chunked)
+            m_length = -1;
+        if (m_length > 0)
+            m_result.body.reserve(qMin<qint64>(m_length, 64 * 1024 * 1024));
+        return true;
+    }
+
+    // Takes the first n bytes of the input into the body. They leave the input
+    // before the callback runs: it lets events run, and a nested read must not
+    // see them again.
+    void takeBody(qint64 n)
+    {
+        if (n <= 0)
+            return;
+        m_result.body.append(m_in.constData(), n);
+        m_in.remove(0, n);
+        bool cancel = false;
+        if (m_callback)
+            m_callback->BlockReceived(n, m_result.body.size(), qMax<qint64>(m_length, 0), cancel);
+        if (cancel)
+            cancelled();
+    }
+
+    // Decodes what it can of a chunked body; true when the last chunk was read.
+    bool parseChunks()
+    {
+        while (!m_done) {
+            if (m_chunkLeft > 0) {
+                const qint64 n = qMin<qint64>(m_chunkLeft, m_in.size());
+                if (n == 0)
+                    return false;
+                m_chunkLeft -= n;
+                takeBody(n);
+                if (m_chunkLeft == 0)
+                    m_chunkLeft = -2; // the CR LF after the data
+                continue;
+            }
+            const qsizetype eol = m_in.indexOf('\n');
+            if (eol < 0)
+                return false;
+            const QByteArray line = m_in.left(eol).trimmed();
+            m_in.remove(0, eol + 1);
+            if (m_chunkLeft == -2) {
+                m_chunkLeft = -1;
+                continue;
+            }
+            if (m_chunkLeft == -3) {
+                if (line.isEmpty())
+                    return true; // end of the trailers
+                continue;
+            }
+            bool ok = false;
+            const qint64 size = line.split(';').first().trimmed().toLongLong(&ok, 16);
+            if (!ok || size < 0) {
+                fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
+                     QStringLiteral("The server sent a broken chunked reply."));
+                return false;
+            }
+            m_chunkLeft = size == 0 ? -3 : size;
+        }
+        return false;
+    }
+
+    void parse()
+    {
+        while (!m_done) {
+            if (!m_headDone) {
+                if (!parseHead())
+                    return;
+                continue;
+            }
+            if (m_chunked) {
+                if (parseChunks())
+                    finish();
+                return;
+            }
+            const qint64 want = m_length < 0 ? m_in.size() : m_length - m_result.body.size();
+            const qint64 n = qMin<qint64>(want, m_in.size());
+            if (n > 0) {
+                takeBody(n);
+                continue;
+            }
+            if (m_length >= 0 && m_result.body.size() >= m_length)
+                finish();
+            return;
+        }
+    }
+
+    // Parsing runs once at a time: the callbacks inside it let events run, and
+    // data or the end of the connection that arrive then wait for the outer run.
+    void pump()
+    {
+        if (m_pumping)
+            return;
+        m_pumping = true;
+        parse();
+        m_pumping = false;
+        if (m_done || !m_closed)
+            return;
+        // A body without a length ends with the connection; anything else is cut short.
+        if (m_headDone && !m_chunked && m_length < 0)
+            return finish();
+        fail(QNetworkReply::RemoteHostClosedError, ErrorTransfer,
+             m_headDone ? QStringLiteral("The connection was closed before the whole reply came.")
+                        : QStringLiteral("The connection was closed without a reply."));
+    }
+
+    void onDisconnected()
+    {
+        if (m_done)
+            return;
+        m_in += m_socket->readAll();
+        m_closed = true;
+        pump();
+    }
+
+    void onError(QAbstractSocket::SocketError error)
+    {
+        if (m_done)
+            return;
+        const bool viaProxy = m_proxy.isActive();
+        switch (error) {
+        case QAbstractSocket::RemoteHostClosedError:
+            return onDisconnected();
+        case QAbstractSocket::ConnectionRefusedError:
+            return fail(viaProxy ? QNetworkReply::ProxyConnectionRefusedError
+                                 : QNetworkReply::ConnectionRefusedError,
+                        ErrorConnect, m_socket->errorString());
+        case QAbstractSocket::HostNotFoundError:
+            return fail(viaProxy ? QNetworkReply::ProxyNotFoundError
+                                 : QNetworkReply::HostNotFoundError,
+                        ErrorConnect, m_socket->errorString());
+        case QAbstractSocket::SocketTimeoutError:
+            return fail(QNetworkReply::TimeoutError, ErrorTimeout, m_socket->errorString());
+        case QAbstractSocket::SslHandshakeFailedError:
+            return fail(QNetworkReply::SslHandshakeFailedError, ErrorTransfer,
+                        m_socket->errorString());
+        default:
+            return fail(QNetworkReply::UnknownNetworkError, ErrorTransfer, m_socket->errorString());
+        }
+    }
+
+    const ProxySettings m_proxy;
+    const bool m_secure;
+    const QString m_host;
+    const int m_port;
+    const QByteArray m_head;
+    const QByteArray& m_content;
+    const bool m_expectBody;
+    const int m_timeoutMs;
+    IHTTPRequestCallback* const m_callback;
+
+    QAbstractSocket* m_socket = nullptr;
+    QEventLoop m_loop;
+    QTimer m_idle;
+    Result m_result;
+    bool m_done = false;
+    bool m_tunnel = false;
+    bool m_sending = false;
+    qint64 m_headBytes = 0;
+    qint64 m_fed = 0;
+    qint64 m_reportedSent = 0;
+    QByteArray m_in;
+    bool m_headDone = false;
+    bool m_pumping = false;
+    bool m_closed = false;
+    qint64 m_length = -1;
+    bool m_chunked = false;
+    qint64 m_chunkLeft = -1;
+};
+
+} // namespace
 
 bool HTTPRequest::Send(const QString& host, int port, const QString& method, const QString& path,
                        const QString& protocol, const QString& contentHeader,
@@ -113,133 +502,53 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
     m_protocol = protocol.isEmpty() ? QStringLiteral("HTTP/1.1") : protocol;
 
     const int defaultPort = secure ? 443 : 80;
-    QString address = secure ? QStringLiteral("https://") : QStringLiteral("http://");
-    address += host;
+    QString authority = host;
     if (port != defaultPort)
-        address += QLatin1Char(':') + QString::number(port);
-    address += path.startsWith(u'/') ? path : QLatin1Char('/') + path;
+        authority += QLatin1Char(':') + QString::number(port);
+    const QString target = path.startsWith(u'/') ? path : QLatin1Char('/') + path;
+    const QString address = (secure ? QStringLiteral("https://") : QStringLiteral("http://")) +
+                            authority + target;
     const QUrl url(address, QUrl::StrictMode);
-    if (!isPlainHost(host) || port <= 0 || port > 65535 || !url.isValid()) {
+    const QByteArray verb = method.toUpper().toLatin1();
+    if (!isPlainHost(host) || port <= 0 || port > 65535 || !url.isValid() ||
+        hasUnsafeChar(target) || verb.isEmpty() || hasUnsafeChar(method)) {
         m_errorCode = QNetworkReply::ProtocolUnknownError;
         m_errorKind = ErrorTransfer;
         m_errorText = QStringLiteral("The address is not valid: ") + address;
         return false;
     }
 
-    QNetworkRequest request(url);
-    request.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                         QNetworkRequest::ManualRedirectPolicy);
-    // Nothing of one exchange carries over into the next.
-    request.setAttribute(QNetworkRequest::CookieLoadControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CookieSaveControlAttribute, QNetworkRequest::Manual);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute,
-                         QNetworkRequest::AlwaysNetwork);
-    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    // Host names as the address has them: lower case, international ones encoded.
+    const QString hostName = url.host(QUrl::FullyEncoded);
+    authority = url.authority(QUrl::FullyEncoded);
+    const QString absolute = url.toString(QUrl::FullyEncoded);
+
+    // A plain request through the proxy names the whole address; a tunnelled
+    // (TLS) one and a direct one name only the path.
+    const bool absoluteForm = proxy.isActive() && !secure;
+    QByteArray head = verb + ' ' + (absoluteForm ? absolute : target).toUtf8() + " HTTP/1.1\r\n";
+    head += "Host: " + authority.toUtf8() + "\r\n";
     if (!agent.isEmpty())
-        request.setHeader(QNetworkRequest::UserAgentHeader, agent);
+        head += "User-Agent: " + agent.toUtf8() + "\r\n";
+    head += "Accept: */*\r\n";
     if (!contentHeader.isEmpty())
-        request.setHeader(QNetworkRequest::ContentTypeHeader, contentHeader);
+        head += "Content-Type: " + contentHeader.toUtf8() + "\r\n";
+    if (!content.isEmpty() || verb == "POST" || verb == "PUT")
+        head += "Content-Length: " + QByteArray::number(content.size()) + "\r\n";
+    head += "Connection: close\r\n\r\n";
 
-    QNetworkAccessManager manager;
-    manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    if (proxy.isActive())
-        manager.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, proxy.host, quint16(proxy.port),
-                                       proxy.userName, proxy.password));
-    else
-        manager.setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-
-    const QByteArray verb = method.toUpper().toLatin1();
-    QNetworkReply* reply;
-    if (verb == "GET" && content.isEmpty())
-        reply = manager.get(request);
-    else if (verb == "POST")
-        reply = manager.post(request, content);
-    else
-        reply = manager.sendCustomRequest(request, verb, content);
-
-    bool cancelled = false;
-    bool timedOut = false;
-    qint64 sentDone = 0;
-    qint64 receivedDone = 0;
-    QEventLoop loop;
-    QTimer idle;
-    idle.setSingleShot(true);
-    auto stillMoving = [&] {
-        if (timeoutMs > 0)
-            idle.start(timeoutMs);
-    };
-    QObject::connect(&idle, &QTimer::timeout, reply, [&] {
-        timedOut = true;
-        reply->abort();
-    });
-    // One report per direction: the block is what moved since the last one.
-    auto reporter = [&](qint64& doneSoFar, bool sending) {
-        return [&, sending, soFar = &doneSoFar](qint64 done, qint64 total) {
-            stillMoving();
-            if (done <= *soFar || cancelled)
-                return;
-            const qint64 block = done - *soFar;
-            *soFar = done;
-            bool cancel = false;
-            if (callback && sending)
-                callback->BlockSent(block, done, qMax<qint64>(total, 0), cancel);
-            else if (callback)
-                callback->BlockReceived(block, done, qMax<qint64>(total, 0), cancel);
-            if (cancel && !reply->isFinished()) {
-                cancelled = true;
-                reply->abort();
-            }
-        };
-    };
-    QObject::connect(reply, &QNetworkReply::uploadProgress, reply, reporter(sentDone, true));
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                     reporter(receivedDone, false));
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
-        stillMoving();
-        if (reply->isOpen())
-            m_body += reply->readAll();
-    });
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-
-    stillMoving();
-    if (!reply->isFinished())
-        loop.exec();
-    idle.stop();
-
-    if (reply->isOpen())
-        m_body += reply->readAll();
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (status.isValid()) {
-        m_statusCode = status.toInt();
-        m_reason = QString::fromLatin1(
-            reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray());
-        m_headers = GetStatusLine() + QStringLiteral("\r\n");
-        for (const auto& [name, value] : reply->rawHeaderPairs())
-            m_headers += QString::fromLatin1(name) + QStringLiteral(": ")
-                + QString::fromLatin1(value) + QStringLiteral("\r\n");
-    }
-
-    const QNetworkReply::NetworkError error = reply->error();
-    if (cancelled) {
-        m_errorCode = QNetworkReply::OperationCanceledError;
-        m_errorKind = ErrorCancelled;
-        m_errorText = QStringLiteral("The request was cancelled.");
-    } else if (timedOut) {
-        m_errorCode = QNetworkReply::TimeoutError;
-        m_errorKind = ErrorTimeout;
-        m_errorText = QStringLiteral("The server did not answer within %1 seconds.")
-                          .arg(timeoutMs / 1000.0, 0, 'f', 1);
-    } else if (error == QNetworkReply::NoError || (status.isValid() && isHttpStatusError(error))) {
-        m_errorKind = m_statusCode >= 400 ? ErrorHttpStatus : ErrorNone;
-    } else {
-        m_errorCode = error;
-        m_errorKind = kindOf(error);
-        m_errorText = reply->errorString();
-    }
-
-    reply->disconnect();
-    delete reply;
+    Exchange exchange(proxy, secure, hostName, port, std::move(head), content, verb != "HEAD",
+                      timeoutMs, callback);
+    Exchange::Result r = exchange.run();
+    m_errorCode = r.errorCode;
+    m_errorKind = r.errorKind;
+    m_errorText = r.errorText;
+    m_statusCode = r.status;
+    m_statusLine = r.statusLine;
+    m_headers = r.headers;
+    m_body = std::move(r.body);
+    if (m_errorCode == 0 && m_statusCode >= 400)
+        m_errorKind = ErrorHttpStatus;
     return m_errorCode == 0;
 }
 

@@ -86,7 +86,7 @@ private:
     int m_errorCode = 0;
     int m_errorKind = ErrorNone;
     int m_statusCode = 0;
-    QString m_reason;
+    QString m_statusLine;
     QString m_protocol;
     QString m_headers;
     QByteArray m_body;

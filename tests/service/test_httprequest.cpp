@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QNetworkReply>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 
 using namespace ruvia;
@@ -363,6 +364,93 @@ private Q_SLOTS:
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("It failed.\r\n\r\n") + request.GetStatusLine()});
         QVERIFY(request.GetStatusLine().startsWith(QStringLiteral("HTTP/1.1 503")));
         QCOMPARE(prompter.last().icon(), int(MB_ICONCRITICAL));
+    }
+
+    void aDroppedRequestIsNotSentAgain()
+    {
+        // The service may have made the post before the line broke: sending
+        // the same write again would make a second one.
+        QVERIFY(standin.addFault(json("{'endpoint':'authenticate','kind':'drop','count':1}")));
+        HTTPRequest request;
+        QVERIFY(!authenticate(request));
+        QCOMPARE(request.GetErrorKind(), int(ErrorTransfer));
+        QCOMPARE(standin.requests(QStringLiteral("authenticate")).size(), 1);
+    }
+
+    // Replies the stand-in does not give, from a server that answers with
+    // canned bytes: how the reply is framed, and what comes of it.
+    void cannedReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("headers");
+        QTest::addColumn<bool>("transferFailure");
+        QTest::newRow("chunked with extension and trailer")
+            << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                          "5;x=1\r\nHello\r\n7\r\n, world\r\n0\r\nX-Trailer: 1\r\n\r\n")
+            << 200 << QByteArray("Hello, world")
+            << QStringLiteral("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n") << false;
+        QTest::newRow("interim 100 first, headers as received")
+            << QByteArray("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 201 Created\r\nx-odd:  Case \r\n"
+                          "Content-Length: 3\r\n\r\n123")
+            << 201 << QByteArray("123")
+            << QStringLiteral("HTTP/1.1 201 Created\r\nx-odd:  Case \r\nContent-Length: 3\r\n")
+            << false;
+        QTest::newRow("body until the connection closes")
+            << QByteArray("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nuntil close")
+            << 200 << QByteArray("until close")
+            << QStringLiteral("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n") << false;
+        QTest::newRow("bare LF line ends")
+            << QByteArray("HTTP/1.1 404 Not Found\nContent-Length: 2\n\nno")
+            << 404 << QByteArray("no") << QStringLiteral("HTTP/1.1 404 Not Found\r\nContent-Length: 2\r\n")
+            << false;
+        QTest::newRow("cut short") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nabc")
+                                   << 200 << QByteArray("abc")
+                                   << QStringLiteral("HTTP/1.1 200 OK\r\nContent-Length: 10\r\n") << true;
+        QTest::newRow("not HTTP") << QByteArray("SSH-2.0-OpenSSH\r\n\r\n") << 0 << QByteArray()
+                                  << QString() << true;
+        QTest::newRow("conflicting lengths")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab")
+            << 0 << QByteArray() << QString() << true;
+    }
+    void cannedReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, headers);
+        QFETCH(bool, transferFailure);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        QByteArray received;
+        QObject::connect(&server, &QTcpServer::newConnection, [&] {
+            QTcpSocket* socket = server.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [&received, socket, reply] {
+                received += socket->readAll();
+                if (!received.contains("\r\n\r\n"))
+                    return;
+                socket->write(reply);
+                socket->disconnectFromHost();
+            });
+        });
+        HTTPRequest request;
+        test::RecordingCallback callback;
+        const bool ok = request.Send(test::StandIn::host(), server.serverPort(), QStringLiteral("GET"),
+                                     QStringLiteral("/api/read?id=1"), QStringLiteral("HTTP/1.1"), {},
+                                     {}, 5000, HTTPRequest::GetAgentString(), &callback);
+        QCOMPARE(ok, !transferFailure);
+        QVERIFY(received.startsWith("GET /api/read?id=1 HTTP/1.1\r\nHost: 127.0.0.1:"));
+        QVERIFY(received.contains("\r\nConnection: close\r\n"));
+        if (!transferFailure) {
+            QCOMPARE(request.GetStatusCode(), status);
+            QCOMPARE(request.GetResponseBody(), body);
+            QCOMPARE(request.GetResponseHeaders(), headers);
+            QCOMPARE(test::RecordingCallback::sum(callback.received), body.size());
+        } else {
+            QCOMPARE(request.GetErrorKind(), int(ErrorTransfer));
+            QVERIFY(!request.GetRequestErrorText().isEmpty());
+        }
     }
 };
 
