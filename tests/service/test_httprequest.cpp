@@ -366,6 +366,23 @@ private Q_SLOTS:
         QCOMPARE(prompter.last().icon(), int(MB_ICONCRITICAL));
     }
 
+    void proxyUserIsSentAsBasicAuthorization()
+    {
+        HTTPRequest request;
+        request.Proxy().Load();
+        request.Proxy().userName = QStringLiteral("proxy user");
+        request.Proxy().password = QStringLiteral("sécret");
+        QVERIFY(request.Send(QString::fromUtf16(kServiceHost), 80, QStringLiteral("GET"),
+                             QStringLiteral("/api/read"), QStringLiteral("HTTP/1.1"), {}, {}, 30000,
+                             HTTPRequest::GetAgentString(), nullptr));
+        QString authorization;
+        for (const QJsonValue& h : lastRequest().value(QStringLiteral("headers")).toArray())
+            if (h.toObject().value(QStringLiteral("name")).toString() == QStringLiteral("Proxy-Authorization"))
+                authorization = h.toObject().value(QStringLiteral("value")).toString();
+        QCOMPARE(authorization, QStringLiteral("Basic ") +
+                                    QString::fromLatin1(QByteArray("proxy user:sécret").toBase64()));
+    }
+
     void aDroppedRequestIsNotSentAgain()
     {
         // The service may have made the post before the line broke: sending
