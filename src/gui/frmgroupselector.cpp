@@ -198,13 +198,7 @@ void frmGroupSelector::SaveFormState()
     WindowPlacement placement{normalGeometry().isValid() ? normalGeometry() : geometry(),
                               isMaximized()};
     SettingsStore::WriteValues({
-        {QString(), kPlacementKey, KindText,
-         QStringLiteral("%1,%2,%3,%4,%5")
-             .arg(placement.rect.x())
-             .arg(placement.rect.y())
-             .arg(placement.rect.width())
-             .arg(placement.rect.height())
-             .arg(placement.maximized ? 1 : 0)},
+        {QString(), kPlacementKey, KindText, placement.toText()},
         {QString(), QStringLiteral("E-Mail"), KindText, m_email->text()},
         {QString(), QStringLiteral("Password"), KindText, EncodePassword(m_password->text())},
         {QString(), QStringLiteral("Groups"), KindText, GroupListText()},

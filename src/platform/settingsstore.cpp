@@ -107,10 +107,19 @@ bool SettingsStore::writeBool(const QString& section, const QString& key, bool v
     return WriteValue(section, key, KindBoolean, value);
 }
 
-bool SettingsStore::LoadWindowPlacement(const QString& section, const QString& key,
-                                        WindowPlacement& out)
+QString WindowPlacement::toText() const
 {
-    const QStringList p = readText(section, key).split(u',');
+    return QStringLiteral("%1,%2,%3,%4,%5")
+        .arg(rect.x())
+        .arg(rect.y())
+        .arg(rect.width())
+        .arg(rect.height())
+        .arg(maximized ? 1 : 0);
+}
+
+bool WindowPlacement::fromText(const QString& text)
+{
+    const QStringList p = text.split(u',');
     if (p.size() != 5)
         return false;
     QList<int> v;
@@ -122,22 +131,21 @@ bool SettingsStore::LoadWindowPlacement(const QString& section, const QString& k
     }
     if (v[2] <= 0 || v[3] <= 0)
         return false;
-    out.rect = QRect(v[0], v[1], v[2], v[3]);
-    out.maximized = v[4] != 0;
+    rect = QRect(v[0], v[1], v[2], v[3]);
+    maximized = v[4] != 0;
     return true;
+}
+
+bool SettingsStore::LoadWindowPlacement(const QString& section, const QString& key,
+                                        WindowPlacement& out)
+{
+    return out.fromText(readText(section, key));
 }
 
 bool SettingsStore::SaveWindowPlacement(const QString& section, const QString& key,
                                         const WindowPlacement& placement)
 {
-    const QRect& r = placement.rect;
-    return writeText(section, key,
-                     QStringLiteral("%1,%2,%3,%4,%5")
-                         .arg(r.x())
-                         .arg(r.y())
-                         .arg(r.width())
-                         .arg(r.height())
-                         .arg(placement.maximized ? 1 : 0));
+    return writeText(section, key, placement.toText());
 }
 
 QList<int> SettingsStore::LoadListLayout(const QString& key)

@@ -15,6 +15,11 @@ enum ValueKind { KindText = 0, KindNumber = 1, KindBoolean = 3 };
 struct WindowPlacement {
     QRect rect;
     bool maximized = false;
+
+    // The stored text: "x,y,width,height,maximized".
+    QString toText() const;
+    // False, with the placement untouched, for a text that is not one.
+    bool fromText(const QString& text);
 };
 
 class SettingsStore {
