@@ -64,8 +64,13 @@ void ResetSettingsToDefaults()
 
 void LoadSettings()
 {
-    for (const SettingKey& k : GlobalSettingKeys()) {
-        const QVariant v = SettingsStore::ReadValue(k.section, k.key, k.kind, k.defaultValue);
+    QList<SettingsStore::Entry> entries;
+    for (const SettingKey& k : GlobalSettingKeys())
+        entries.append({k.section, k.key, k.kind, k.defaultValue});
+    const QList<QVariant> values = SettingsStore::ReadValues(entries);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const SettingKey& k = GlobalSettingKeys().at(i);
+        const QVariant& v = values.at(i);
         if (k.number)
             *k.number = v.toInt();
         else

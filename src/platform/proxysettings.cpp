@@ -6,11 +6,19 @@ namespace ruvia {
 
 void ProxySettings::Load(const QString& section)
 {
-    enabled = SettingsStore::readBool(section, QStringLiteral("Enabled"), false);
-    host = SettingsStore::readText(section, QStringLiteral("Host")).trimmed();
-    port = SettingsStore::readNumber(section, QStringLiteral("Port"), 8080);
-    userName = SettingsStore::readText(section, QStringLiteral("User Name"));
-    password = SettingsStore::readText(section, QStringLiteral("Password"));
+    // Every request loads these: one read of the file for all of them.
+    const QList<QVariant> v = SettingsStore::ReadValues({
+        {section, QStringLiteral("Enabled"), KindBoolean, false},
+        {section, QStringLiteral("Host"), KindText, QString()},
+        {section, QStringLiteral("Port"), KindNumber, 8080},
+        {section, QStringLiteral("User Name"), KindText, QString()},
+        {section, QStringLiteral("Password"), KindText, QString()},
+    });
+    enabled = v.at(0).toBool();
+    host = v.at(1).toString().trimmed();
+    port = v.at(2).toInt();
+    userName = v.at(3).toString();
+    password = v.at(4).toString();
 }
 
 bool ProxySettings::Save(const QString& section) const

@@ -43,21 +43,30 @@ QString SettingsStore::filePath()
            QStringLiteral("/Corvanel Studios/Ruvia.ini");
 }
 
-QVariant SettingsStore::ReadValue(const QString& section, const QString& key, ValueKind kind,
-                                  const QVariant& def)
+QList<QVariant> SettingsStore::ReadValues(const QList<Entry>& entries)
 {
     IniFile ini;
     QString error;
-    if (!ini.load(filePath(), &error)) {
+    const bool loaded = ini.load(filePath(), &error);
+    if (!loaded)
         tsLogWarning(QStringLiteral("SettingsStore::ReadValue() ==> ") + error);
-        return def;
+    QList<QVariant> values;
+    for (const Entry& e : entries) {
+        if (!loaded || !ini.contains(e.section, e.key)) {
+            values.append(e.value);
+            continue;
+        }
+        const QString raw = ini.value(e.section, e.key);
+        values.append(e.kind == KindBoolean ? QVariant(TextToBool(raw, e.value.toBool()))
+                                            : decodeValue(e.kind, raw));
     }
-    if (!ini.contains(section, key))
-        return def;
-    const QString raw = ini.value(section, key);
-    if (kind == KindBoolean)
-        return TextToBool(raw, def.toBool());
-    return decodeValue(kind, raw);
+    return values;
+}
+
+QVariant SettingsStore::ReadValue(const QString& section, const QString& key, ValueKind kind,
+                                  const QVariant& def)
+{
+    return ReadValues({{section, key, kind, def}}).first();
 }
 
 bool SettingsStore::WriteValues(const QList<Entry>& entries)

@@ -50,6 +50,8 @@ public:
         QVariant value;
     };
     static bool WriteValues(const QList<Entry>& entries);
+    // Several values from one read of the file; each entry's value is its default.
+    static QList<QVariant> ReadValues(const QList<Entry>& entries);
 
     static bool LoadWindowPlacement(const QString& section, const QString& key,
                                     WindowPlacement& out);
