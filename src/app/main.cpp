@@ -5,6 +5,7 @@
 #include "gui/qtfiledialogs.h"
 #include "gui/qtprompter.h"
 #include "gui/qtshell.h"
+#include "gui/qtwaitcursor.h"
 #include "gui/toolbarproxy.h"
 
 #include <QApplication>
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     ruvia::setFileDialogs(&fileDialogs);
     ruvia::QtShell desktop;
     ruvia::setShell(&desktop);
+    ruvia::InstallWaitCursor();
 
     ruvia::LoadSettings();
     ruvia::ConnectToolBar();
@@ -34,6 +36,7 @@ int main(int argc, char** argv)
     login->show();
     const int rc = QApplication::exec();
     ruvia::DisconnectToolBar();
+    ruvia::RemoveWaitCursor();
     ruvia::setShell(nullptr);
     ruvia::setFileDialogs(nullptr);
     ruvia::setPrompter(nullptr);

@@ -5,7 +5,7 @@
 #include "core/password.h"
 #include "gui/frmhistory.h"
 #include "gui/frmoverview.h"
-#include "gui/frmpictureslist.h"
+#include "gui/links/frmpictureslist.h"
 #include "gui/frmproxy.h"
 #include "gui/paint.h"
 #include "gui/resources.h"

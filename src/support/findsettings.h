@@ -29,6 +29,8 @@ class FindDialogLogic {
     static bool IsOkEnabled(const QString& text) { return !text.isEmpty(); }
     // Adds text to the history, saves it, and stores the choices.
     void Accept(const QString& text, bool caseSensitive, qint32 searchType);
+    // The search strings as loaded (and added to by Accept).
+    const CHistory& History() const { return m_history; }
     // What the search runs with: the text as typed, not trimmed.
     static SearchRequest Request(const QString& text, bool caseSensitive, qint32 searchType)
     {

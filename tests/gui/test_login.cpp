@@ -8,7 +8,7 @@
 #include "core/group.h"
 #include "core/password.h"
 #include "gui/frmgroupselector.h"
-#include "gui/frmpictureslist.h"
+#include "gui/links/frmpictureslist.h"
 #include "platform/fileio.h"
 #include "platform/paths.h"
 #include "platform/proxysettings.h"
