@@ -55,6 +55,7 @@ frmOverview::frmOverview(const QString& name, const QString& caption, const QStr
         if (item && item == m_pressedRow)
             choose(item);
     });
+    tsCenterFormEx(this);
 }
 
 frmOverview::~frmOverview()

@@ -10,8 +10,10 @@ namespace ruvia {
 
 namespace {
 constexpr int kHeightTwips = 615;
-// The gap between the caption and the values: 10 twips, at least a pixel.
-constexpr int kValueGap = 1;
+// The gap between the caption and the values. The classic labels carried a
+// few pixels of margin around their text; Qt's carry none, so the gap
+// holds that margin as well as the 10 twips between the labels.
+constexpr int kValueGap = 6;
 
 QLabel* label(QWidget* parent, const char* name, const QString& text, int leftTwips, int topTwips)
 {

@@ -22,7 +22,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -318,39 +320,82 @@ private Q_SLOTS:
 
     void ctrlASelectsAllInHookedBoxes()
     {
-        QPlainTextEdit box;
+        // A box that leaves Ctrl+A to its owner, so only the hook can select
+        // all, and that records every key that still reaches it.
+        class PlainBox : public QPlainTextEdit {
+          public:
+            QList<int> keys;
+          protected:
+            void keyPressEvent(QKeyEvent* e) override
+            {
+                if (e->key() != Qt::Key_Control && e->key() != Qt::Key_Shift && e->key() != Qt::Key_Alt)
+                    keys.append(e->key());
+                if (e->key() == Qt::Key_A && (e->modifiers() & Qt::ControlModifier))
+                    return;
+                QPlainTextEdit::keyPressEvent(e);
+            }
+        };
+        PlainBox box;
         box.setPlainText(QStringLiteral("caption text"));
         box.show();
         box.setFocus();
-        kzmTBHooks hook;
-        hook.setTextBox(&box);
-        hook.InitSelectAllHook();
         auto caretAt = [&box](int pos) {
             QTextCursor c = box.textCursor();
             c.setPosition(pos);
             box.setTextCursor(c);
         };
+        // Without the hook initialised the box behaves as its own.
+        kzmTBHooks hook;
+        hook.setTextBox(&box);
         caretAt(3);
-        QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(box.textCursor().selectedText() != QStringLiteral("caption text"));
+        QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
+        QVERIFY(!box.textCursor().hasSelection());
+        QCOMPARE(box.keys, QList<int>{Qt::Key_A});
+
+        hook.InitSelectAllHook();
+        box.keys.clear();
+        for (auto mods : {Qt::ControlModifier | Qt::ShiftModifier, Qt::KeyboardModifiers(Qt::AltModifier)}) {
+            caretAt(3);
+            QTest::keyClick(&box, Qt::Key_A, mods);
+            QVERIFY(box.textCursor().selectedText() != QStringLiteral("caption text"));
+        }
+        QCOMPARE(box.keys.size(), 2);
+        box.setPlainText(QStringLiteral("caption text"));
         caretAt(3);
         QTest::keyClick(&box, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(box.textCursor().selectedText(), QStringLiteral("caption text"));
         QCOMPARE(box.toPlainText(), QStringLiteral("caption text"));
+        // The hook took the key: the box never saw it.
+        QCOMPARE(box.keys.size(), 2);
         hook.setTextBox(nullptr);
         QVERIFY(!hook.TextBox());
     }
 
     void toolBarCallsAreHarmlessWithoutComponent()
     {
-        QWidget w;
-        DisconnectToolBar();
-        RegisterToolBarFactory(nullptr);
-        ConnectToolBar();
-        MarkToolBarForm(&w);
-        UnMarkToolBarForm(&w);
-
         QStringList log;
+        // A component that is registered but cannot be created, then none at all.
+        for (bool registered : {true, false}) {
+            DisconnectToolBar();
+            RegisterToolBarFactory(registered ? ToolBarFactory([] { return std::unique_ptr<IToolBarComponent>(); })
+                                              : ToolBarFactory());
+            test::ScriptedPrompter prompter;
+            ConnectToolBar();
+            {
+                frmSettings dialog;
+                dialog.show();
+                MarkToolBarForm(&dialog);
+                UnMarkToolBarForm(&dialog);
+            }
+            QVERIFY(prompter.messages().isEmpty());
+            // Later registration does not reach a proxy that has already given up.
+            RegisterToolBarFactory([&log] { return std::make_unique<FakeToolBar>(&log); });
+            QWidget w;
+            MarkToolBarForm(&w);
+            QVERIFY(log.isEmpty());
+        }
+
+        DisconnectToolBar();
         RegisterToolBarFactory([&log] { return std::make_unique<FakeToolBar>(&log); });
         ConnectToolBar();
         {
@@ -363,6 +408,14 @@ private Q_SLOTS:
         QCOMPARE(log, QStringList({QStringLiteral("show"), QStringLiteral("mark"), QStringLiteral("unmark")}));
         DisconnectToolBar();
         RegisterToolBarFactory(nullptr);
+    }
+
+    void overviewsAreCentred()
+    {
+        frmTotalStatistics window;
+        const QRect screen = window.screen()->availableGeometry();
+        QVERIFY(qAbs(window.frameGeometry().center().x() - screen.center().x()) <= 1);
+        QVERIFY(qAbs(window.frameGeometry().center().y() - screen.center().y()) <= 1);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "core/password.h"
 #include "gui/frmgroupselector.h"
 #include "gui/links/frmpictureslist.h"
+#include "gui/links/lstpictures.h"
 #include "platform/fileio.h"
 #include "platform/paths.h"
 #include "platform/proxysettings.h"
@@ -162,7 +163,8 @@ private Q_SLOTS:
         QTimer::singleShot(400, &w, [&] {
             busySeen = w.InProgress() &&
                        child<QPushButton>(&w, "cmdCancel")->text() == QStringLiteral("Cancel") &&
-                       !child<QLineEdit>(&w, "txtEMail")->isEnabled();
+                       !child<QLineEdit>(&w, "txtEMail")->isEnabled() &&
+                       !child<QPushButton>(&w, "cmdTotalStatistics")->isEnabled();
             QTest::keyClick(&w, Qt::Key_Escape);
         });
         QElapsedTimer clock;
@@ -198,9 +200,21 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(GetGroupDataPath(kDemoSide) + QStringLiteral("/Links.XML")));
         QVERIFY(IsGroupLockHeld());
         links->Statistics()->AddSentBytes(10);
+        // Added in memory only: the close must write it.
+        AddLink(QStringLiteral("4242"), QStringLiteral("kept.jpg"), QStringLiteral("me"));
+        links->FillList();
+        links->list()->setCurrentIndex(0);
         links->close();
         QVERIFY(w.isVisible());
         QVERIFY(!IsGroupLockHeld());
+        QString saved;
+        QVERIFY(FileObject::readText(GetGroupDataPath(kDemoSide) + QStringLiteral("/Links.XML"), saved));
+        QVERIFY(saved.contains(QStringLiteral("PostID=\"4242\"")));
+        QCOMPARE(tsReadLongFromINI(QStringLiteral("Post List"), QStringLiteral("Last Selected Index"), -1,
+                                   GetGroupDataPath(kDemoSide) + QStringLiteral("/Settings.INI")),
+                 0);
+        QTRY_VERIFY(child<QComboBox>(&w, "cboGroup")->hasFocus() ||
+                    child<QComboBox>(&w, "cboGroup")->isAncestorOf(QApplication::focusWidget()));
         QCOMPARE(tsReadLongFromINI(QStringLiteral("Statistics"), QStringLiteral("Total sent bytes"), 0,
                                    GetGroupDataPath(kDemoSide) + QStringLiteral("/Settings.INI")),
                  10);

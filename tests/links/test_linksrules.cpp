@@ -1,6 +1,7 @@
 #include "links/linksrules.h"
 #include "linksfixture.h"
 #include "scriptedprompter.h"
+#include "scriptedshell.h"
 #include "testenv.h"
 #include "textlist.h"
 
@@ -8,7 +9,6 @@
 #include "core/group.h"
 #include "core/settings.h"
 #include "platform/inifile.h"
-#include "platform/shell.h"
 
 #include <QFile>
 #include <QFontDatabase>
@@ -19,20 +19,6 @@
 using namespace ruvia;
 
 namespace {
-class RecordingShell : public Shell {
-  public:
-    bool Open(const QString& p) override
-    {
-        opened.append(p);
-        return answer;
-    }
-    void SetClipboardText(const QString& t) override { clip = t; }
-    QString ClipboardText() const override { return clip; }
-    QStringList opened;
-    QString clip;
-    bool answer = true;
-};
-
 QString enabledItems(const QList<MenuItemState>& items)
 {
     QStringList on;
@@ -214,8 +200,7 @@ private Q_SLOTS:
 
     void openPicture()
     {
-        RecordingShell desktop;
-        setShell(&desktop);
+        test::ScriptedShell desktop;
         test::AddPost(QStringLiteral("777"), QStringLiteral("x.jpg"), true);
         test::AddPost(QStringLiteral("778"), QStringLiteral("y.jpg"), false);
         {
@@ -239,25 +224,22 @@ private Q_SLOTS:
             OpenPicture(QStringLiteral("777"));
             QCOMPARE(desktop.opened, QStringList{file});
             QVERIFY(prompter.messages().isEmpty());
-            desktop.answer = false;
+            desktop.opens = false;
             OpenPicture(QStringLiteral("777"));
             QCOMPARE(prompter.texts(), QStringList{file + QStringLiteral(
                 "\r\n\r\nCan't open picture file. File damaged or in unknown format.")});
         }
-        setShell(nullptr);
     }
 
     void userGuideIsFoundAndOpened()
     {
         const QString path = UserGuidePath();
         QVERIFY2(path.endsWith(QStringLiteral("/docs/user-guide.md")), qPrintable(path));
-        RecordingShell desktop;
-        setShell(&desktop);
+        test::ScriptedShell desktop;
         test::ScriptedPrompter prompter;
         OpenUserGuide();
         QCOMPARE(desktop.opened, QStringList{path});
         QVERIFY(prompter.messages().isEmpty());
-        setShell(nullptr);
     }
 
     void widestItemMatchesMeasuringEveryItem()

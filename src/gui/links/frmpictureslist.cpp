@@ -58,6 +58,22 @@ constexpr int kProgressHeight = 1200;
 constexpr int kClickDelayMs = 50;
 const QString kPaintCaption = QStringLiteral("Безымянный - Paint");
 
+// The whole text selected, its start in view: ready to copy and to read.
+void selectWholeText(QLineEdit* box)
+{
+    const int n = int(box->text().size());
+    box->setSelection(n, -n);
+}
+
+void showSlotText(QLineEdit* box, const QString& text)
+{
+    box->setText(text);
+    if (box->hasFocus())
+        selectWholeText(box);
+    else
+        box->setCursorPosition(0);
+}
+
 QRect twips(int left, int top, int width, int height)
 {
     return {Twips(left), Twips(top), Twips(width), Twips(height)};
@@ -119,10 +135,6 @@ void frmPicturesList::buildControls()
         m_slots[i]->setObjectName(QStringLiteral("txtSlot%1").arg(i));
         m_slots[i]->setReadOnly(true);
         m_tags[i]->setBuddy(m_slots[i]);
-        connect(m_slots[i], &QLineEdit::textChanged, this, [box = m_slots[i]] {
-            if (box->hasFocus())
-                box->selectAll();
-        });
     }
     m_list->setGeometry(twips(kMargin, kMargin, kColumnWidth, kBigListHeight));
     m_preview->setGeometry(twips(kMargin, kMargin + kBigListHeight + kPreviewGap, kColumnWidth,
@@ -328,7 +340,7 @@ void frmPicturesList::UpdateSlotsAndPreview(bool skipPreview)
                                         SET_HourglassThreshold);
         for (int i = 0; i < kTemplateCount && i < fill.texts.size(); ++i)
             if (fill.set.at(i))
-                m_slots[i]->setText(fill.texts.at(i));
+                showSlotText(m_slots[i], fill.texts.at(i));
     }
     const QString single =
         rows.size() == 1 ? GetOriginalFileName(PostIdOfItem(items.value(rows.first()))) : QString();
@@ -624,7 +636,7 @@ bool frmPicturesList::eventFilter(QObject* watched, QEvent* event)
         // After the focus change, or the click that gave the focus would undo the selection.
         for (QLineEdit* box : m_slots)
             if (watched == box)
-                QTimer::singleShot(0, box, [box] { box->selectAll(); });
+                QTimer::singleShot(0, box, [box] { selectWholeText(box); });
     }
     return false;
 }
