@@ -133,16 +133,25 @@ private Q_SLOTS:
         QVERIFY(standin.requests().isEmpty());
     }
 
-    void unknownIdGivesEmptyLinks()
+    void unknownIdIsAFailedRead_data()
     {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("ignore") << int(IDIGNORE) << int(LookupIgnore);
+        QTest::newRow("abort") << int(IDABORT) << int(LookupAbort);
+    }
+    void unknownIdIsAFailedRead()
+    {
+        QFETCH(int, answer);
+        QFETCH(int, outcome);
         test::ScriptedPrompter prompter;
+        prompter.queue(answer);
         QByteArray reply;
-        QCOMPARE(ReadPost(kBlog, kEmail, kPassword, QStringLiteral("999999999"), nullptr, reply),
-                 int(LookupSuccess));
-        PostLinks links;
-        links[0] = QStringLiteral("stale");
-        QCOMPARE(ParsePostReply(reply, links), int(LookupSuccess));
-        QVERIFY(links == PostLinks());
+        QCOMPARE(ReadPost(kBlog, kEmail, kPassword, QStringLiteral("999999999"), nullptr, reply), outcome);
+        QVERIFY(reply.isEmpty());
+        QCOMPARE(prompter.messages().size(), 1);
+        QVERIFY(prompter.last().text.startsWith(QStringLiteral("Can't download blog's XML file.\r\n\r\n")));
+        QVERIFY(prompter.last().text.contains(QStringLiteral("404")));
     }
 
     void redirectChainIsFollowed_data()

@@ -1212,6 +1212,12 @@ void Service::handleRead(HttpConnection* c, const HttpRequest& request, const Fo
             blog = blogByName(post->blog);
         if (post && blog && post->blog == blog->name && visible(*post, reader))
             shown.append(post);
+        if (shown.isEmpty()) {
+            // As the service does: the blog's HTML "not found" page, not XML.
+            reply(c, HttpResponse::make(404, "text/html; charset=utf-8", htmlPage(404), c->keepAlive()),
+                  pacing);
+            return;
+        }
         total = int(ofBlog(blog).size());
     } else {
         const QList<const Post*> all = ofBlog(blog);
