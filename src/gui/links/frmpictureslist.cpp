@@ -417,6 +417,14 @@ void frmPicturesList::setProgressText(const QString& text)
     m_progress->setText(shown);
 }
 
+PostList& frmPicturesList::posts() { return *m_list; }
+
+void frmPicturesList::showProgress(const QString& text)
+{
+    setProgressText(text);
+    QCoreApplication::processEvents();
+}
+
 void frmPicturesList::refreshPictureMenu()
 {
     const QList<int> rows = m_list->selectedRows();
@@ -439,8 +447,31 @@ void frmPicturesList::pictureCommand(int index)
     case miOpenPicture:
         openCurrentPicture();
         break;
+    case miOpenPost:
+        m_operations.OpenPost();
+        break;
+    case miDownloadThumbnails:
+    case miDownloadPictures:
+    case miDownloadMissingThumbnails:
+    case miDownloadMissingPictures:
+        m_operations.DownloadSelectedFiles(index % 10 == 0, index >= miDownloadMissingThumbnails);
+        break;
+    case miDeleteThumbnails:
+    case miDeletePictures:
+        m_operations.DeleteSelectedFiles(index == miDeleteThumbnails);
+        break;
+    case miImportThumbnail:
+    case miImportPicture:
+        m_operations.ImportSelectedFile(index == miImportThumbnail);
+        break;
+    case miResolveLinks:
+        m_operations.ResolveSelectedPosts();
+        break;
+    case miResetLinks:
+        m_operations.ResetSelectedLinks();
+        break;
     default:
-        // The file operations come with the batches; "Delete links" has no action.
+        // "Delete links" has no action: removing posts from the base is not offered.
         break;
     }
 }

@@ -9,6 +9,7 @@
 // their menu and index ("mnuPictureMain10"); the menus themselves are
 // "mnuPictureMain", "mnuSearch", "mnuBase", "mnuSettings", "mnuHelp", and
 // their entries on the menu bar "mnuMain0" to "mnuMain4".
+#include "links/batches.h"
 #include "links/slots.h"
 #include "platform/httprequest.h"
 #include "support/transferprogress.h"
@@ -36,7 +37,7 @@ class frmGroupSelector;
 class ucInfoToolBar;
 class ucPaint;
 
-class frmPicturesList : public QMainWindow, public IHTTPRequestCallback {
+class frmPicturesList : public QMainWindow, public IHTTPRequestCallback, private BatchHost {
     Q_OBJECT
   public:
     // login: the window to return to; not the parent, so hiding it leaves this one shown.
@@ -74,6 +75,9 @@ class frmPicturesList : public QMainWindow, public IHTTPRequestCallback {
     // base grew.
     void RunBaseDialog(const std::function<void()>& show);
 
+    // The picture operations behind the Picture menu.
+    PictureOperations& Operations() { return m_operations; }
+
     void BlockSent(qint64 block, qint64 done, qint64 total, bool& cancel) override;
     void BlockReceived(qint64 block, qint64 done, qint64 total, bool& cancel) override;
 
@@ -82,6 +86,13 @@ class frmPicturesList : public QMainWindow, public IHTTPRequestCallback {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    PostList& posts() override;
+    void setBusy(bool busy) override { setInProgress(busy); }
+    bool cancelRequested() const override { return m_cancelRequest; }
+    void showProgress(const QString& text) override;
+    void listClicked() override { HandleListClick(); }
+    IHTTPRequestCallback* transferCallback() override { return this; }
+
     void buildControls();
     void buildMenus();
     QAction* addItem(QMenu* menu, const QString& name, int index, const QString& caption,
@@ -118,6 +129,7 @@ class frmPicturesList : public QMainWindow, public IHTTPRequestCallback {
     QList<QAction*> m_paintMenus;
     QMenu* m_pictureMenu;
 
+    PictureOperations m_operations{*this};
     QList<SlotTemplate> m_slotTemplates;
     std::unique_ptr<CStatistics> m_statistics;
     std::unique_ptr<CSearchHost> m_searchHost;
