@@ -7,6 +7,8 @@
 #include "gui/frmproxy.h"
 #include "gui/frmsettings.h"
 #include "gui/keys.h"
+#include "gui/links/frmaddpostbyid.h"
+#include "gui/links/frmcustomizetemplates.h"
 #include "gui/links/frmfind.h"
 #include "gui/links/lstpictures.h"
 #include "gui/links/picpreview.h"
@@ -217,7 +219,13 @@ void frmPicturesList::buildMenus()
 
     const QString base = QStringLiteral("mnuBase");
     addItem(m_menus[2], base, 1, QStringLiteral("Upload pictures..."), QKeySequence(Qt::Key_F6));
-    addItem(m_menus[2], base, 5, QStringLiteral("Add post by ID..."));
+    connect(addItem(m_menus[2], base, 5, QStringLiteral("Add post by ID...")), &QAction::triggered, this,
+            [this] {
+                RunBaseDialog([this] {
+                    frmAddPostByID dialog(this);
+                    dialog.exec();
+                });
+            });
     addItem(m_menus[2], base, 20, QStringLiteral("-"));
     QAction* importSync = addItem(m_menus[2], base, 21, QStringLiteral("Import synchronization file..."),
                                   QKeySequence(Qt::Key_F3));
@@ -233,7 +241,11 @@ void frmPicturesList::buildMenus()
     const QString settings = QStringLiteral("mnuSettings");
     connect(addItem(m_menus[3], settings, 0, QStringLiteral("Proxy...")), &QAction::triggered, this,
             [this] { ShowProxyDialog(this); });
-    addItem(m_menus[3], settings, 1, QStringLiteral("Templates..."));
+    connect(addItem(m_menus[3], settings, 1, QStringLiteral("Templates...")), &QAction::triggered, this,
+            [this] {
+                frmCustomizeTemplates dialog(this, this);
+                dialog.exec();
+            });
     addItem(m_menus[3], settings, 5, QStringLiteral("-"));
     connect(addItem(m_menus[3], settings, 6, QStringLiteral("Resize preview"),
                     QKeySequence(Qt::CTRL | Qt::Key_L)),
