@@ -3,6 +3,10 @@
 // element per post. The document held here is the only copy in memory and
 // is written only by SaveLinksBase, which callers invoke after each change.
 //
+// Changes made through AddLink, ResolveLink and ResetLink are journalled;
+// any other change (SetNodeAttribute, LinksDocument) makes the next save a
+// full one.
+//
 // Lookups by PostID take the first Link in document order whose PostID
 // equals the given text exactly. They go through an index kept beside the
 // document, so a lookup never scans the base and a PostID is never turned
@@ -21,9 +25,14 @@ namespace ruvia {
 bool OpenLinksBase();
 // Replaces the document with an empty base of the current group (SET_GroupName).
 void CreateLinksBase();
-// Writes the whole document; a failed save asks Retry/Cancel. False when the
-// user gave up; the previous file is then intact and memory keeps the changes.
+// Makes every change since the last save durable: appended to the journal
+// beside Links.XML, or, when that cannot be done, by writing the whole base.
+// A failed save asks Retry/Cancel. False when the user gave up; what is on
+// disk is then intact and memory keeps the changes.
 bool SaveLinksBase();
+// Writes the whole base into Links.XML and drops the journal: when the group
+// closes, and before anything reads Links.XML itself.
+bool FoldLinksBase();
 
 bool AddLink(const QString& postId, const QString& originalFileName, const QString& userName);
 bool ResolveLink(const QString& postId, const PostLinks& links);

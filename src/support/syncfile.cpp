@@ -1,5 +1,7 @@
 #include "support/syncfile.h"
 
+#include "base/linkbase.h"
+
 #include "core/group.h"
 #include "core/settings.h"
 #include "platform/filedialogs.h"
@@ -203,6 +205,11 @@ QStringList SyncFileSources()
 
 bool WriteSyncFile(const QString& path, QString* error)
 {
+    // Links.XML on disk may lag behind the journal of the open base.
+    if (LinksBasePath() == tsBuildFileName(SET_DataPath, kLinksName) && !FoldLinksBase()) {
+        setError(error, LinksBasePath() + QStringLiteral(": the link base could not be written."));
+        return false;
+    }
     const QStringList sources = SyncFileSources();
     if (sources.isEmpty()) {
         setError(error, tsBuildFileName(SET_DataPath, kLinksName) +

@@ -110,7 +110,7 @@ class TestLinkBase : public QObject {
         QVERIFY(AddLink(QStringLiteral("42"), name, QStringLiteral("me@host")));
         QVERIFY(AddLink(QStringLiteral("43"), QString(), QString()));
         QVERIFY(ResolveLink(QStringLiteral("42"), linksOf(QStringLiteral("42"))));
-        QVERIFY(SaveLinksBase());
+        QVERIFY(FoldLinksBase());
 
         const QByteArray raw = readRaw(basePath());
         QVERIFY(raw.contains(QStringLiteral("Фото №1").toUtf8())); // UTF-8 on disk
@@ -413,12 +413,110 @@ class TestLinkBase : public QObject {
         }
     }
 
+    void savedChangesComeBackFromTheJournal()
+    {
+        test::ScriptedPrompter prompter;
+        openFresh();
+        AddLink(QStringLiteral("1"), QStringLiteral("a.jpg"), QStringLiteral("me"));
+        AddLink(QStringLiteral("2"), QStringLiteral("b.jpg"), QStringLiteral("me"));
+        QVERIFY(FoldLinksBase());
+        const QByteArray folded = readRaw(basePath());
+        const QString journal = groupDir.path() + QStringLiteral("/Links.Journal");
+        QVERIFY(!QFile::exists(journal));
+
+        QVERIFY(ResolveLink(QStringLiteral("1"), linksOf(QStringLiteral("1"))));
+        QVERIFY(SaveLinksBase());
+        QVERIFY(AddLink(QStringLiteral("3"), QStringLiteral("Фото \"c\".jpg"), QStringLiteral("you")));
+        QVERIFY(ResetLink(QStringLiteral("2")));
+        QVERIFY(SaveLinksBase());
+        // Links.XML is not rewritten for a change...
+        QCOMPARE(readRaw(basePath()), folded);
+        QVERIFY(QFile::exists(journal));
+        // ...and a new session still finds every saved one, in order.
+        AddLink(QStringLiteral("4"), QStringLiteral("never saved"), QString());
+        QVERIFY(OpenLinksBase());
+        QCOMPARE(GetLinksList(), (QStringList{QStringLiteral("1 :: a.jpg"), QStringLiteral("2 :: b.jpg"),
+                                              QStringLiteral("3 :: Фото \"c\".jpg")}));
+        QVERIFY(IsLinkResolved(QStringLiteral("1")));
+        QCOMPARE(GetThumbnailURL(QStringLiteral("1")), QStringLiteral("http://media.example/1_250.jpg"));
+        QCOMPARE(LinkAttribute(FindLink(QStringLiteral("3")), "UserName"), QStringLiteral("you"));
+
+        // The fold writes them into Links.XML and drops the journal.
+        QVERIFY(FoldLinksBase());
+        QVERIFY(!QFile::exists(journal));
+        QVERIFY(readRaw(basePath()).contains("Фото &quot;c&quot;.jpg"));
+        QVERIFY(prompter.messages().isEmpty());
+    }
+
+    void interruptedFoldIsFinishedOrUndone_data()
+    {
+        QTest::addColumn<bool>("journalLeft");
+        QTest::newRow("killed before the journal went") << true;
+        QTest::newRow("killed before the rename") << false;
+    }
+    void interruptedFoldIsFinishedOrUndone()
+    {
+        QFETCH(bool, journalLeft);
+        test::ScriptedPrompter prompter;
+        openFresh();
+        AddLink(QStringLiteral("1"), QStringLiteral("a.jpg"), QString());
+        QVERIFY(FoldLinksBase());
+        AddLink(QStringLiteral("2"), QStringLiteral("b.jpg"), QString());
+        QVERIFY(SaveLinksBase());
+        const QString journal = groupDir.path() + QStringLiteral("/Links.Journal");
+        const QString folded = groupDir.path() + QStringLiteral("/Links.Folded.XML");
+        // What a fold had written when it was killed: the whole new base beside the old.
+        QVERIFY(FileObject::writeBytes(folded, LinksDocument().ToXML()));
+        if (!journalLeft)
+            QVERIFY(QFile::remove(journal));
+        QVERIFY(OpenLinksBase());
+        QCOMPARE(GetLinksList(), (QStringList{QStringLiteral("1 :: a.jpg"), QStringLiteral("2 :: b.jpg")}));
+        QVERIFY(!QFile::exists(folded));
+        QCOMPARE(QFile::exists(journal), journalLeft);
+        QCOMPARE(readRaw(basePath()).contains("b.jpg"), !journalLeft);
+    }
+
+    void aCutJournalLineIsNotAChange()
+    {
+        test::ScriptedPrompter prompter;
+        openFresh();
+        QVERIFY(FoldLinksBase());
+        AddLink(QStringLiteral("1"), QStringLiteral("a.jpg"), QString());
+        QVERIFY(SaveLinksBase());
+        const QString journal = groupDir.path() + QStringLiteral("/Links.Journal");
+        QFile f(journal);
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("{\"id\":\"2\",\"op\":\"ad");
+        f.close();
+        QVERIFY(OpenLinksBase());
+        QCOMPARE(GetLinksList(), QStringList{QStringLiteral("1 :: a.jpg")});
+        // The next save starts afresh, so nothing lands behind the cut line.
+        AddLink(QStringLiteral("3"), QStringLiteral("c.jpg"), QString());
+        QVERIFY(SaveLinksBase());
+        QVERIFY(!QFile::exists(journal));
+        QVERIFY(OpenLinksBase());
+        QCOMPARE(GetLinksList(), (QStringList{QStringLiteral("1 :: a.jpg"), QStringLiteral("3 :: c.jpg")}));
+    }
+
+    void otherChangesMakeAFullSave()
+    {
+        test::ScriptedPrompter prompter;
+        openFresh();
+        AddLink(QStringLiteral("1"), QStringLiteral("a.jpg"), QString());
+        QVERIFY(FoldLinksBase());
+        SetNodeAttribute(FindLink(QStringLiteral("1")), QStringLiteral("UserName"), QStringLiteral("edited"));
+        QVERIFY(SaveLinksBase());
+        QVERIFY(readRaw(basePath()).contains("UserName=\"edited\""));
+        QVERIFY(!QFile::exists(groupDir.path() + QStringLiteral("/Links.Journal")));
+    }
+
     void saveFailureRetryAndCancel()
     {
         test::ScriptedPrompter quiet;
         openFresh();
         AddLink(QStringLiteral("1"), QStringLiteral("kept.jpg"), QString());
-        QVERIFY(SaveLinksBase());
+        // Folded, so the next save has no journal to append to and must create one.
+        QVERIFY(FoldLinksBase());
         const QByteArray saved = readRaw(basePath());
         AddLink(QStringLiteral("2"), QStringLiteral("new.jpg"), QString());
 

@@ -715,7 +715,8 @@ void frmPicturesList::unload()
     m_statistics.reset();
     m_searchHost.reset();
     SaveListPosition();
-    SaveLinksBase();
+    // The last save of the session also folds the journal into Links.XML.
+    FoldLinksBase();
     UnMarkToolBarForm(this);
     ReleaseGroupLock();
     if (m_login)
