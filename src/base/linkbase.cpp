@@ -371,6 +371,9 @@ bool SaveLinksBase()
 bool FoldLinksBase()
 {
     LinkBase& b = base();
+    // Links.XML already holds everything: nothing to write.
+    if (b.pending.isEmpty() && !b.fullSaveNeeded && !b.journal.isOpen() && !QFile::exists(journalPath()))
+        return true;
     for (;;) {
         QString error;
         if (foldBase(&error))

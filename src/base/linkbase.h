@@ -30,8 +30,9 @@ void CreateLinksBase();
 // A failed save asks Retry/Cancel. False when the user gave up; what is on
 // disk is then intact and memory keeps the changes.
 bool SaveLinksBase();
-// Writes the whole base into Links.XML and drops the journal: when the group
-// closes, and before anything reads Links.XML itself.
+// Writes the whole base into Links.XML and drops the journal, unless
+// Links.XML already holds it all: when the group closes, and before anything
+// reads Links.XML itself.
 bool FoldLinksBase();
 
 bool AddLink(const QString& postId, const QString& originalFileName, const QString& userName);

@@ -101,7 +101,7 @@ class TestSyncFiles : public QObject {
         test::ScriptedPrompter quiet;
         [&] { QVERIFY(OpenLinksBase()); }();
         AddLink(QStringLiteral("42"), QStringLiteral("фото.jpg"), QStringLiteral("me"));
-        SaveLinksBase();
+        FoldLinksBase();
         QMap<QString, QByteArray> expected;
         QByteArray links;
         FileObject::readBytes(LinksBasePath(), links);
@@ -257,6 +257,16 @@ class TestSyncFiles : public QObject {
         QCOMPARE(prompter.last().icon(), int(MB_ICONCRITICAL));
         QCOMPARE(cursor, QList<bool>({true, false}));
         QVERIFY(!QFile::exists(path));
+    }
+
+    void exportCarriesChangesNotYetFolded()
+    {
+        makeGroup(QStringLiteral("j.example.com"));
+        AddLink(QStringLiteral("43"), QStringLiteral("journalled.jpg"), QStringLiteral("me"));
+        QVERIFY(SaveLinksBase());
+        const QString path = outFolder() + QStringLiteral("/journal.Sync");
+        QVERIFY(WriteSyncFile(path));
+        QVERIFY(readBack(path, nullptr, nullptr).value(QStringLiteral("Links.XML")).contains("journalled.jpg"));
     }
 
     void failedExportKeepsThePreviousFile()
