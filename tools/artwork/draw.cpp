@@ -177,8 +177,13 @@ void drawScene(QPainter& p, const QRectF& r, const Scene& s)
         p.setBrush(g);
         p.drawPath(m);
         if (s.snow) {
+            // Clipped, not intersected: the caps share vertices and edges with the
+            // range, and the path intersection then covers whole mountains.
+            p.save();
+            p.setClipPath(m, Qt::IntersectClip);
             p.setBrush(mix(QColor(255, 255, 255), s.far, 0.12));
-            p.drawPath(caps.intersected(m));
+            p.drawPath(caps);
+            p.restore();
         }
     }
     if (s.mid.isValid()) {
