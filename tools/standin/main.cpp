@@ -39,6 +39,8 @@ int main(int argc, char** argv)
 
     standin::Service service;
     QString error;
+    if (parser.isSet(data) && !service.setDataDir(parser.value(data), &error))
+        return die(error);
     if (parser.isSet(demo))
         service.addDemo();
     for (const QString& spec : parser.values(account)) {
@@ -51,8 +53,6 @@ int main(int argc, char** argv)
     for (const QString& spec : parser.values(blog))
         if (!service.addBlogSpec(spec, &error))
             return die(error);
-    if (parser.isSet(data) && !service.setDataDir(parser.value(data), &error))
-        return die(error);
     for (const QString& spec : parser.values(fault)) {
         QJsonParseError parseError;
         const QJsonDocument doc = QJsonDocument::fromJson(spec.toUtf8(), &parseError);

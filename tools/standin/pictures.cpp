@@ -13,18 +13,6 @@ namespace {
 constexpr int kLargest = 1280;
 constexpr int kSquare = 75;
 
-QByteArray encode(const QImage& image, const QString& extension)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (extension == u"png")
-        image.save(&buffer, "PNG");
-    else
-        image.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPEG", 85);
-    return bytes;
-}
-
 // The smallest listed width that holds the whole picture unscaled (0 when
 // the picture is wider than the largest size); the larger sizes point at it.
 int wholeSizeFor(int width)
@@ -46,11 +34,11 @@ void buildFiles(PictureSet& set, const QImage& decoded, const QByteArray& origin
             continue;
         QByteArray bytes;
         if (s == whole) {
-            bytes = original.isEmpty() ? encode(current, set.extension) : original;
+            bytes = original.isEmpty() ? encodePicture(current, set.extension) : original;
         } else {
             if (current.width() != s)
                 current = current.scaledToWidth(s, Qt::SmoothTransformation);
-            bytes = encode(current, set.extension);
+            bytes = encodePicture(current, set.extension);
         }
         if (qMin(current.width(), current.height()) >= kSquare)
             forSquare = current;
@@ -61,11 +49,23 @@ void buildFiles(PictureSet& set, const QImage& decoded, const QByteArray& origin
                                    side, side);
     if (side > kSquare)
         square = square.scaled(kSquare, kSquare, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    set.files.append({u"75sq"_s, encode(square, set.extension)});
+    set.files.append({u"75sq"_s, encodePicture(square, set.extension)});
     set.sizeLabels = sizeLabelsFor(w);
     set.ok = true;
 }
 } // namespace
+
+QByteArray encodePicture(const QImage& image, const QString& extension)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (extension == u"png")
+        image.save(&buffer, "PNG");
+    else
+        image.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPEG", 85);
+    return bytes;
+}
 
 const QList<int>& photoSizes()
 {

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+class QImage;
+
 namespace standin {
 
 struct PictureFile {
@@ -25,6 +27,8 @@ struct PictureSet {
 // The widths listed in a read reply, largest first.
 const QList<int>& photoSizes();
 
+// JPEG (quality 85) or PNG bytes of image, by extension "jpg" or "png".
+QByteArray encodePicture(const QImage& image, const QString& extension);
 // The labels of the files each listed size uses, for a picture this wide.
 QList<QString> sizeLabelsFor(int width);
 // Reads only the picture's head: format, size and labels, no files (ok=false

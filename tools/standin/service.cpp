@@ -1,5 +1,6 @@
 #include "service.h"
 
+#include "demo.h"
 #include "formdata.h"
 
 #include <QCryptographicHash>
@@ -228,6 +229,7 @@ QJsonObject Post::toJson() const
     o.insert(u"generated"_s, generated);
     o.insert(u"source"_s, source);
     o.insert(u"dataSha256"_s, dataSha256);
+    o.insert(u"originalFileName"_s, originalFileName);
     o.insert(u"key"_s, key);
     o.insert(u"extension"_s, extension);
     o.insert(u"media"_s, media);
@@ -262,6 +264,7 @@ Post Post::fromJson(const QJsonObject& o)
     p.generated = o.value(u"generated"_s).toBool();
     p.source = o.value(u"source"_s).toString();
     p.dataSha256 = o.value(u"dataSha256"_s).toString();
+    p.originalFileName = o.value(u"originalFileName"_s).toString();
     p.key = o.value(u"key"_s).toString();
     p.extension = o.value(u"extension"_s).toString();
     p.media = o.value(u"media"_s).toInt();
@@ -287,6 +290,7 @@ struct Service::WriteJob {
     QDateTime date;
     QString publishOn;
     QString source;
+    QString originalFileName;
 };
 
 Service::Service(QObject* parent) : QObject(parent)
@@ -474,6 +478,39 @@ void Service::addDemo()
              }},
         },
         &error);
+
+    // Posts kept in the data folder since an earlier start stay as they were.
+    QList<Post> missing;
+    for (const DemoPost& d : demoPosts()) {
+        m_lastId = qMax(m_lastId, d.id.toLongLong());
+        if (findPost(d.id))
+            continue;
+        Post p;
+        p.id = d.id;
+        p.blog = d.blog;
+        p.owner = u"demo@example.com"_s;
+        p.state = u"published"_s;
+        p.caption = d.caption;
+        p.tags = d.tags;
+        p.slug = makeSlug(d.caption);
+        p.format = u"html"_s;
+        p.date = QDateTime(QDate::currentDate().addDays(-d.daysAgo), QTime(d.hour, 17 + d.hour),
+                           QTimeZone::utc());
+        p.width = d.width;
+        p.height = d.height;
+        p.originalFileName = d.originalFileName;
+        p.key = d.key;
+        p.extension = d.extension;
+        p.media = 20 + int(d.key.at(1).unicode() % 10);
+        p.sizeLabels = sizeLabelsFor(d.width);
+        p.reblogKey = d.key.right(8);
+        missing.append(p);
+    }
+    if (missing.isEmpty())
+        return;
+    // Oldest first, as if they had been posted before anything kept there.
+    m_posts = missing + m_posts;
+    savePosts();
 }
 
 Account* Service::checkCredentials(const Form& form)
@@ -580,15 +617,32 @@ void Service::storePicture(const QString& fileName, const QByteArray& bytes)
     }
 }
 
-QByteArray Service::pictureBytes(const QString& fileName) const
+QByteArray Service::pictureBytes(const QString& fileName)
 {
-    if (m_dataDir.isEmpty())
-        return m_pictures.value(fileName);
-    static const QRegularExpression safe(u"^tumblr_[A-Za-z0-9]+o1_[0-9a-z]+\\.(jpg|png)$"_s);
-    if (!safe.match(fileName).hasMatch())
-        return {};
-    QFile file(m_dataDir + u"/pictures/"_s + fileName);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    static const QRegularExpression safe(
+        u"^tumblr_([A-Za-z0-9]+)o1_([0-9a-z]+)\\.(jpg|png)$"_s);
+    const QRegularExpressionMatch name = safe.match(fileName);
+    QByteArray bytes;
+    if (m_dataDir.isEmpty()) {
+        bytes = m_pictures.value(fileName);
+    } else if (name.hasMatch()) {
+        QFile file(m_dataDir + u"/pictures/"_s + fileName);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+    }
+    if (!bytes.isEmpty() || !name.hasMatch())
+        return bytes;
+    for (const Post& p : m_posts)
+        if (p.key == name.captured(1) && p.extension == name.captured(3)) {
+            const int demo = demoIndexOf(p.id);
+            if (demo >= 0 && demoPosts().at(demo).key == p.key) {
+                bytes = demoPictureFile(demo, name.captured(2));
+                if (!bytes.isEmpty())
+                    storePicture(fileName, bytes);
+            }
+            break;
+        }
+    return bytes;
 }
 
 QString Service::newPostId()
@@ -1005,6 +1059,11 @@ void Service::handleWrite(HttpConnection* c, const Form& form, const Pacing& pac
                                                      : makeSlug(form.text("slug"));
     job.source = form.text("source").trimmed();
     const QByteArray data = form.value("data");
+    for (const FormField& f : form.fields())
+        if (f.name == "data") {
+            job.originalFileName = QString::fromUtf8(f.filename);
+            break;
+        }
 
     if (job.source.isEmpty()) {
         if (data.isEmpty()) {
@@ -1085,6 +1144,7 @@ void Service::finishWrite(WriteJob job, const QByteArray& data, bool fetched, Ha
     p.height = set.height;
     p.generated = set.generated;
     p.source = job.source;
+    p.originalFileName = job.source.isEmpty() ? job.originalFileName : QString();
     p.key = randomText(1, false).toLower() + randomText(15);
     p.extension = set.extension;
     p.media = 20 + QRandomGenerator::global()->bounded(10);

@@ -61,6 +61,7 @@ struct Post {
     bool generated = false;
     QString source;
     QString dataSha256;
+    QString originalFileName; // of the posted data part
     QString key;
     QString extension;
     int media = 0;
@@ -82,6 +83,8 @@ public:
     bool addAccount(const QString& email, const QString& password, QString* error);
     bool addBlogSpec(const QString& spec, QString* error);
     bool addAccountJson(const QJsonObject& account, QString* error);
+    // The demo account and its posts; after setDataDir, so that posts kept
+    // there from an earlier start are not added twice.
     void addDemo();
     bool setDataDir(const QString& dir, QString* error);
     bool addFault(const QJsonObject& fault, QString* error);
@@ -146,7 +149,8 @@ private:
                        int start, int total, const QString& type, bool textFilter,
                        const QList<int>& onlySizes) const;
     QString newPostId();
-    QByteArray pictureBytes(const QString& fileName) const;
+    // Draws a demo post's file the first time it is asked for.
+    QByteArray pictureBytes(const QString& fileName);
     void storePicture(const QString& fileName, const QByteArray& bytes);
     void savePosts() const;
 
