@@ -58,7 +58,8 @@ public:
     static QByteArray fieldBytes(const QJsonObject& request, const QString& name);
 
     // One raw control call: returns the body, sets *status (0 on a
-    // transport failure). path starts with "/_standin/".
+    // transport failure). path starts with "/_standin/",
+    // or is a picture's path ("/tumblr_...").
     QByteArray control(const QByteArray& method, const QString& path,
                        const QByteArray& body = {}, int* status = nullptr);
 
