@@ -46,6 +46,13 @@ class TestDemoProfile : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
+        // Group locks live in the temporary folder and are machine-wide: a
+        // folder of this test's own keeps them apart from the other tests'
+        // locks of the demo group. The tool inherits it.
+        const QString locks = profile.root() + QStringLiteral("/tmp");
+        QVERIFY(QDir().mkpath(locks));
+        qputenv("TMPDIR", locks.toLocal8Bit());
+        QCOMPARE(QDir::tempPath(), locks);
         QVERIFY2(standin.start({QStringLiteral("--demo")}), qPrintable(standin.errorOutput()));
         for (const QJsonValue& v : standin.posts())
             if (v.toObject().value(QStringLiteral("blog")).toString() == QStringLiteral("demoblog"))
