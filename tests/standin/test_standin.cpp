@@ -327,6 +327,8 @@ private Q_SLOTS:
         fields[5] = {"data", picture, "small.jpg", "image/jpeg"};
         const Reply w = post(postMultipart("http://www.tumblr.com/api/write", fields));
         QCOMPARE(w.status, 201);
+        QCOMPARE(m_standin.posts().last().toObject().value(u"originalFileName"_s).toString(),
+                 u"small.jpg"_s);
         const Reply r = post(request("GET", "http://mainblog.tumblr.com/api/read?id=" + w.body));
         xhXMLDocument doc;
         QVERIFY(doc.LoadXML(r.body));
@@ -402,6 +404,7 @@ private Q_SLOTS:
         // The source won over the data, and nothing left this machine.
         QVERIFY(stored.value(u"generated"_s).toBool());
         QCOMPARE(stored.value(u"width"_s).toInt(), 320);
+        QCOMPARE(stored.value(u"originalFileName"_s).toString(), QString());
 
         const QByteArray id = w.body;
         const QList<Field> auth{{"email", kEmail}, {"password", kPassword}};

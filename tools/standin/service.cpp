@@ -634,12 +634,9 @@ QByteArray Service::pictureBytes(const QString& fileName)
         return bytes;
     for (const Post& p : m_posts)
         if (p.key == name.captured(1) && p.extension == name.captured(3)) {
-            const int demo = demoIndexOf(p.id);
-            if (demo >= 0 && demoPosts().at(demo).key == p.key) {
-                bytes = demoPictureFile(demo, name.captured(2));
-                if (!bytes.isEmpty())
-                    storePicture(fileName, bytes);
-            }
+            bytes = demoPictureFile(demoIndexOf(p.id), name.captured(2));
+            if (!bytes.isEmpty())
+                storePicture(fileName, bytes);
             break;
         }
     return bytes;
