@@ -154,7 +154,8 @@ bool fillLinksBase(const QJsonArray& posts, const QString& entry)
           && !reply.isEmpty() && ParsePostReply(reply, links) == LookupSuccess
           && ResolveLink(id, links);
     }
-    ok = ok && !ids.isEmpty() && SaveLinksBase();
+    // Folded, so the profile starts with Links.XML holding the whole base.
+    ok = ok && !ids.isEmpty() && FoldLinksBase();
     int resolved = 0;
     int thumbnails = 0;
     int pictures = 0;
