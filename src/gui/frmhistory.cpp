@@ -9,6 +9,7 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -77,7 +78,9 @@ void FillListBox(const CHistory& history, QListWidget* list)
         list->setCurrentRow(0);
 }
 
-bool ShowHistoryDialog(const CHistory& history, QLineEdit* box)
+namespace {
+// The picked entry, or false when nothing was taken.
+bool pickEntry(const CHistory& history, QWidget* box, QString& entry)
 {
     if (history.Count() == 0) {
         MsgBox(QStringLiteral("History empty."), MB_ICONINFORMATION);
@@ -88,8 +91,29 @@ bool ShowHistoryDialog(const CHistory& history, QLineEdit* box)
     picker.exec();
     if (!picker.Accepted() || !box)
         return false;
+    entry = picker.SelectedText();
+    return true;
+}
+} // namespace
+
+bool ShowHistoryDialog(const CHistory& history, QLineEdit* box)
+{
+    QString entry;
+    if (!pickEntry(history, box, entry))
+        return false;
     box->setText(QString());
-    box->setText(picker.SelectedText());
+    box->setText(entry);
+    box->setFocus();
+    return true;
+}
+
+bool ShowHistoryDialog(const CHistory& history, QPlainTextEdit* box)
+{
+    QString entry;
+    if (!pickEntry(history, box, entry))
+        return false;
+    entry.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box->setPlainText(entry);
     box->setFocus();
     return true;
 }

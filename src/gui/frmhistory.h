@@ -3,6 +3,7 @@
 #include <QDialog>
 
 class QLineEdit;
+class QPlainTextEdit;
 class QListWidget;
 class QPushButton;
 
@@ -35,5 +36,7 @@ private:
 void FillListBox(const CHistory& history, QListWidget* list);
 // Lets the user pick an entry into box; true when one was taken.
 bool ShowHistoryDialog(const CHistory& history, QLineEdit* box);
+// The same for a box of several lines; entries keep their CR LF breaks on disk.
+bool ShowHistoryDialog(const CHistory& history, QPlainTextEdit* box);
 
 } // namespace ruvia

@@ -53,6 +53,41 @@ bool FileObject::writeBytes(const QString& path, const QByteArray& data, QString
     return true;
 }
 
+bool FileObject::copyFile(const QString& source, const QString& target, QString* error)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        setError(error, in.errorString());
+        return false;
+    }
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly)) {
+        setError(error, out.errorString());
+        return false;
+    }
+    QByteArray chunk(1024 * 1024, Qt::Uninitialized);
+    for (;;) {
+        const qint64 n = in.read(chunk.data(), chunk.size());
+        if (n < 0) {
+            setError(error, in.errorString());
+            out.cancelWriting();
+            return false;
+        }
+        if (n == 0)
+            break;
+        if (out.write(chunk.constData(), n) != n) {
+            setError(error, out.errorString());
+            out.cancelWriting();
+            return false;
+        }
+    }
+    if (!out.commit()) {
+        setError(error, out.errorString());
+        return false;
+    }
+    return true;
+}
+
 bool FileObject::readText(const QString& path, QString& out, QString* error)
 {
     QByteArray bytes;

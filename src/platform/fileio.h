@@ -24,6 +24,10 @@ public:
     static bool readText(const QString& path, QString& out, QString* error = nullptr);
     static bool writeText(const QString& path, const QString& text, QString* error = nullptr,
                           const WriteOptions& options = {});
+    // Copies source over target in pieces, so a large file is never held in
+    // memory. Like every write it is atomic: a copy cut off (a full disk, a
+    // read error) leaves no partial target, and an existing target intact.
+    static bool copyFile(const QString& source, const QString& target, QString* error = nullptr);
 };
 
 } // namespace ruvia

@@ -24,7 +24,7 @@ struct ByteWriter : pugi::xml_writer {
 };
 } // namespace
 
-bool xhXMLDocument::Load(const QString& path)
+bool xhXMLDocument::Load(const QString& path, unsigned parseOptions)
 {
     QByteArray bytes;
     QString error;
@@ -33,13 +33,12 @@ bool xhXMLDocument::Load(const QString& path)
         m_lastError = error;
         return false;
     }
-    return LoadXML(bytes);
+    return LoadXML(bytes, parseOptions);
 }
 
-bool xhXMLDocument::LoadXML(const QByteArray& text)
+bool xhXMLDocument::LoadXML(const QByteArray& text, unsigned parseOptions)
 {
-    const auto r = m_doc.load_buffer(text.constData(), size_t(text.size()),
-                                     pugi::parse_default | pugi::parse_declaration);
+    const auto r = m_doc.load_buffer(text.constData(), size_t(text.size()), parseOptions);
     if (!r) {
         m_lastError = describe(r);
         m_doc.reset();

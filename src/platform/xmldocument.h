@@ -16,10 +16,16 @@ QString fromU8(const char* text);
 
 class xhXMLDocument {
 public:
+    static constexpr unsigned kDefaultParse = pugi::parse_default | pugi::parse_declaration;
+    // Element texts exactly as stored: line breaks are not folded to LF and a
+    // text of blanks only is kept. For files whose texts are user data.
+    static constexpr unsigned kExactTextParse =
+        (kDefaultParse & ~unsigned(pugi::parse_eol)) | pugi::parse_ws_pcdata_single;
+
     // Replaces the document with the file's content.
-    bool Load(const QString& path);
+    bool Load(const QString& path, unsigned parseOptions = kDefaultParse);
     // Replaces the document with the text's content (bytes as received).
-    bool LoadXML(const QByteArray& text);
+    bool LoadXML(const QByteArray& text, unsigned parseOptions = kDefaultParse);
     // Writes the whole document, UTF-8, indented, through an atomic save.
     bool Save(const QString& path);
     QByteArray ToXML() const;

@@ -1,0 +1,315 @@
+#include "upload/uploadlist.h"
+
+#include "core/group.h"
+#include "platform/log.h"
+#include "platform/paths.h"
+#include "platform/prompter.h"
+#include "platform/shell.h"
+#include "platform/textrules.h"
+#include "platform/textutil.h"
+#include "platform/waitcursor.h"
+#include "platform/xmldocument.h"
+#include "upload/uploadfiles.h"
+
+#include <QFile>
+
+#include <limits>
+
+namespace ruvia {
+
+namespace {
+const QString kUploadsFileName = QStringLiteral("Uploads.XML");
+// The name an early version wrote; moved to kUploadsFileName on load.
+const QString kMisspelledFileName = QStringLiteral("Uplods.XML");
+const QString kInFolderPrefix = QStringLiteral("*\\");
+
+qint32 clampSize(qint64 size)
+{
+    return qint32(qBound(qint64(0), size, qint64(std::numeric_limits<qint32>::max())));
+}
+
+QString linkDisplayName(const QString& url) { return u'/' + tsGetFileName(url); }
+} // namespace
+
+bool UploadItem::IsLink() const { return MyPathIsURL(FileName); }
+
+QStringList UploadList::ColumnTitles()
+{
+    return {QStringLiteral("File name"), QStringLiteral("Size"), QStringLiteral("Caption"),
+            QStringLiteral("Tags"), QStringLiteral("Click-throught URL"),
+            QStringLiteral("Full file name")};
+}
+
+QList<int> UploadList::DefaultColumnWidthsTwips() { return {2820, 1080, 3000, 2000, 3000, 9000}; }
+
+QString UploadList::UploadsFile() { return tsBuildFileName(SET_DataPath, kUploadsFileName); }
+
+UploadList::UploadList(QObject* parent) : QAbstractTableModel(parent) {}
+
+int UploadList::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : count();
+}
+
+int UploadList::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QString UploadList::displayText(const UploadItem& item, int column) const
+{
+    switch (column) {
+    case ColFileName:
+        return item.OriginalFileName;
+    case ColSize:
+        return item.SizeText;
+    case ColCaption: {
+        // One line per row: the breaks show as blanks.
+        QString caption = item.Caption;
+        caption.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        return caption;
+    }
+    case ColTags:
+        return item.Tags;
+    case ColClickThroughURL:
+        return item.ClickThroughURL;
+    case ColFullFileName:
+        return item.FileName;
+    default:
+        return {};
+    }
+}
+
+QVariant UploadList::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= count())
+        return {};
+    const UploadItem& it = m_items.at(index.row());
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+        return displayText(it, index.column());
+    if (role == Qt::CheckStateRole && index.column() == ColFileName)
+        return it.Selected ? Qt::Checked : Qt::Unchecked;
+    if (role == SizeBytesRole && index.column() == ColSize)
+        return it.SizeBytes;
+    if (role == Qt::TextAlignmentRole && index.column() == ColSize)
+        return int(Qt::AlignRight | Qt::AlignVCenter);
+    return {};
+}
+
+QVariant UploadList::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
+        return ColumnTitles().value(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags UploadList::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == ColFileName)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+bool UploadList::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (!index.isValid() || index.column() != ColFileName || role != Qt::CheckStateRole)
+        return false;
+    SetChecked(index.row(), value.toInt() == Qt::Checked);
+    return true;
+}
+
+int UploadList::CheckedCount() const
+{
+    int n = 0;
+    for (const UploadItem& it : m_items)
+        n += it.Selected ? 1 : 0;
+    return n;
+}
+
+QString UploadList::InfoText() const
+{
+    return QStringLiteral("%1 / %2 [%3]")
+        .arg(CheckedCount())
+        .arg(count())
+        .arg(tsFormatByteSizeEx(double(m_totalBytes)));
+}
+
+void UploadList::SetChecked(int row, bool checked)
+{
+    if (row < 0 || row >= count() || m_items[row].Selected == checked)
+        return;
+    m_items[row].Selected = checked;
+    const QModelIndex i = index(row, ColFileName);
+    Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
+}
+
+void UploadList::SetAllChecked(bool checked)
+{
+    for (int row = 0; row < count(); ++row)
+        SetChecked(row, checked);
+}
+
+void UploadList::ListAddItem(const UploadItem& item)
+{
+    beginInsertRows({}, count(), count());
+    m_items.append(item);
+    m_totalBytes += item.SizeBytes;
+    endInsertRows();
+}
+
+void UploadList::RemoveListItem(int index)
+{
+    if (index < 1 || index > count())
+        return;
+    const int row = index - 1;
+    const UploadItem it = m_items.at(row);
+    m_totalBytes -= it.SizeBytes;
+    if (!it.IsLink())
+        DeleteFileInLocalFolder(it.FileName);
+    beginRemoveRows({}, row, row);
+    m_items.removeAt(row);
+    endRemoveRows();
+}
+
+int UploadList::FindCheckedItem(int position) const
+{
+    for (int index = qMax(position, 1); index <= count(); ++index)
+        if (m_items.at(index - 1).Selected)
+            return index;
+    return 0;
+}
+
+void UploadList::LoadListedUploads()
+{
+    WaitCursor wait;
+    beginResetModel();
+    m_items.clear();
+    m_totalBytes = 0;
+    endResetModel();
+
+    const QString path = UploadsFile();
+    QFile::rename(tsBuildFileName(SET_DataPath, kMisspelledFileName), path);
+    if (!tsIsFileExist(path))
+        return;
+    xhXMLDocument doc;
+    if (!doc.Load(path, xhXMLDocument::kExactTextParse)) {
+        MsgBox(joinMessage({path, QStringLiteral("Can't load uploads list."), doc.LastError()}),
+               MB_ICONCRITICAL);
+        return;
+    }
+    for (const pugi::xpath_node& node : doc.SelectNodes(QStringLiteral("/Uploads/UploadItem"))) {
+        const pugi::xml_node e = node.node();
+        auto child = [&](const char* name) { return fromU8(e.child(name).text().get()); };
+        UploadItem it;
+        it.FileName = child("FileName");
+        if (it.FileName.startsWith(kInFolderPrefix) && !it.FileName.mid(2).contains(u'\\'))
+            it.FileName = tsBuildFileName(SET_UploadsPath, it.FileName.mid(2));
+        it.OriginalFileName = child("OriginalFileName");
+        it.Selected = TextToBool(fromU8(e.attribute("Selected").value()), true);
+        if (it.IsLink()) {
+            if (it.OriginalFileName.isEmpty())
+                it.OriginalFileName = linkDisplayName(it.FileName);
+            it.SizeText = QStringLiteral("--");
+        } else {
+            if (it.OriginalFileName.isEmpty())
+                it.OriginalFileName = tsGetFileName(it.FileName);
+            if (tsIsFileExist(it.FileName)) {
+                it.SizeBytes = clampSize(tsGetFileSize(it.FileName));
+                it.SizeText = tsFormatByteSizeEx(double(it.SizeBytes));
+            } else {
+                it.SizeText = QStringLiteral("FNF");
+            }
+        }
+        it.Caption = NormalizeLineBreaks(child("Caption"));
+        it.Tags = NormalizeLineBreaks(child("Tags"));
+        it.ClickThroughURL = NormalizeLineBreaks(child("ClickThroughURL"));
+        ListAddItem(it);
+    }
+}
+
+bool UploadList::SaveListedUploads() const
+{
+    xhXMLDocument doc;
+    doc.New(QStringLiteral("utf-8"));
+    pugi::xml_node root = xhXMLDocument::AppendElement(doc.DocumentNode(), QStringLiteral("Uploads"));
+    xhXMLDocument::AppendAttribute(root, QStringLiteral("Group"), SET_GroupName);
+    for (const UploadItem& it : m_items) {
+        pugi::xml_node e = xhXMLDocument::AppendElement(root, QStringLiteral("UploadItem"));
+        xhXMLDocument::AppendAttribute(e, QStringLiteral("Selected"), BoolToText(it.Selected));
+        auto child = [&](const QString& name, const QString& text) {
+            xhXMLDocument::SetText(xhXMLDocument::AppendElement(e, name), text);
+        };
+        child(QStringLiteral("OriginalFileName"), it.OriginalFileName);
+        const bool inFolder = !it.IsLink() && IsFileInFolder(it.FileName, SET_UploadsPath);
+        child(QStringLiteral("FileName"),
+              inFolder ? kInFolderPrefix + tsGetFileName(it.FileName) : it.FileName);
+        child(QStringLiteral("Caption"), it.Caption);
+        child(QStringLiteral("Tags"), it.Tags);
+        child(QStringLiteral("ClickThroughURL"), it.ClickThroughURL);
+    }
+    const QString path = UploadsFile();
+    if (doc.Save(path))
+        return true;
+    ErrorReporter::ShowObjectError(doc.LastError(), MB_ICONCRITICAL,
+                                   joinMessage({path, QStringLiteral("Can't save uploads list.")}));
+    return false;
+}
+
+bool UploadList::PasteToList(const QString& text, bool treatAsFile, bool saveList, PostBoxes& boxes)
+{
+    QString source = text;
+    if (source.isEmpty()) {
+        source = tsTrimEx(shell().ClipboardText());
+        if (source.isEmpty())
+            return false;
+    }
+    source = tsTrimEx2(source);
+
+    UploadItem it;
+    it.ClickThroughURL = boxes.clickThroughUrl;
+    QString caption = boxes.caption;
+    if (!MyPathIsURL(source) || treatAsFile) {
+        if (source.isEmpty() || !tsIsFileExist(source))
+            return false;
+        ReadDescriptionFile(source, caption);
+        it.FileName = CopyToUploadsFolder(source);
+        if (it.FileName.isEmpty())
+            return false;
+        it.OriginalFileName = tsGetFileName(source);
+        it.SizeBytes = clampSize(tsGetFileSize(source));
+        it.SizeText = tsFormatByteSizeEx(double(it.SizeBytes));
+    } else {
+        it.FileName = source;
+        it.OriginalFileName = linkDisplayName(source);
+        it.SizeText = QStringLiteral("--");
+    }
+    captionHistory.Add(caption);
+    tagsHistory.Add(boxes.tags);
+    urlsHistory.Add(boxes.clickThroughUrl);
+    if (boxes.tagsFromCaption)
+        boxes.tags = TagsFromCaption(caption);
+    it.Caption = caption;
+    it.Tags = boxes.tags;
+    ListAddItem(it);
+    if (saveList)
+        SaveListedUploads();
+    return true;
+}
+
+void UploadList::LoadHistories()
+{
+    captionHistory.InitFileName(SET_DataPath, QStringLiteral("History.DAT"));
+    tagsHistory.InitFileName(SET_DataPath, QStringLiteral("Tags History.DAT"));
+    urlsHistory.InitFileName(SET_DataPath, QStringLiteral("Click-Through URLs History.DAT"));
+    for (CHistory* h : {&captionHistory, &tagsHistory, &urlsHistory})
+        h->LoadHistory();
+}
+
+void UploadList::SaveHistories()
+{
+    for (CHistory* h : {&captionHistory, &tagsHistory, &urlsHistory})
+        h->SaveHistory();
+}
+
+} // namespace ruvia

@@ -1,0 +1,211 @@
+#include "upload/uploadrun.h"
+
+#include "base/linkbase.h"
+#include "core/group.h"
+#include "core/settings.h"
+#include "platform/fileio.h"
+#include "platform/httprequest.h"
+#include "platform/log.h"
+#include "platform/prompter.h"
+#include "platform/textutil.h"
+#include "service/postlookup.h"
+#include "service/postsubmit.h"
+#include "service/requestframe.h"
+#include "upload/uploadfiles.h"
+#include "upload/uploadlist.h"
+
+#include <QCoreApplication>
+
+namespace ruvia {
+
+CUploadRun::CUploadRun(UploadList& list, IUploadRunView& view, CStatistics* statistics)
+    : m_list(list),
+      m_view(view),
+      m_callback([this](const QString& text) { m_view.ShowProgress(text); }, statistics,
+                 m_stopRequest, TransferProgress::ClearStopRequest)
+{
+}
+
+QString CUploadRun::RecordedFileName(const QString& firstColumn)
+{
+    if (!firstColumn.startsWith(u'/'))
+        return firstColumn;
+    QString name = firstColumn.mid(1);
+    name = name.left(name.indexOf(u'?'));
+    return name.left(name.indexOf(u'#'));
+}
+
+QString CUploadRun::RunPositionText(int current, int total)
+{
+    return QStringLiteral("Picture %1 of %2").arg(current).arg(total);
+}
+
+void CUploadRun::show(const QString& text)
+{
+    m_view.ShowProgress(text);
+    QCoreApplication::processEvents();
+}
+
+void CUploadRun::Start(int stateCode, const QString& publishOn)
+{
+    if (m_running || m_list.count() == 0)
+        return;
+    if (m_list.CheckedCount() == 0) {
+        MsgBox(QStringLiteral("No elements was checked. Nothing to upload."), MB_ICONINFORMATION);
+        return;
+    }
+    m_stateCode = stateCode;
+    m_publishOn = publishOn;
+    // A stop asked for after the last run's last request is not this run's.
+    m_stopRequest = false;
+    m_view.SelectRow(-1);
+    m_running = true;
+    m_view.UpdateControls();
+
+    const int total = m_list.CheckedCount();
+    int current = 0;
+    int position = 0;
+    for (;;) {
+        const int index = m_list.FindCheckedItem(position);
+        position = index;
+        if (index == 0) {
+            m_view.ShowProgress(QStringLiteral("All done..."));
+            if (m_list.CheckedCount() == 0)
+                MsgBox(QStringLiteral("All done ^_^v"), MB_ICONINFORMATION);
+            break;
+        }
+        m_view.ShowRunPosition(RunPositionText(++current, total));
+        if (!ProcessRow(index))
+            break;
+        m_list.RemoveListItem(index);
+        m_list.SaveListedUploads();
+        m_view.UpdateControls();
+    }
+    m_running = false;
+    m_view.UpdateControls();
+}
+
+void CUploadRun::DropPostedRow(int index)
+{
+    m_view.SetStatusColor(2);
+    m_list.RemoveListItem(index);
+    m_list.SaveListedUploads();
+}
+
+bool CUploadRun::ProcessRow(int index)
+{
+    const UploadItem item = m_list.item(index - 1);
+    m_view.SelectRow(index - 1);
+    m_view.SetStatusColor(0);
+    show(QStringLiteral("Uploading picture..."));
+
+    QByteArray content;
+    QString source;
+    if (item.IsLink()) {
+        source = item.FileName;
+    } else {
+        content = ReadUploadFile(item.FileName);
+        if (content.isEmpty()) {
+            m_view.SetStatusColor(2);
+            return false;
+        }
+    }
+    QString postId;
+    const bool posted = WritePost(SET_GroupName, SET_EMail, SET_Password, item.Caption, item.Tags,
+                                  item.ClickThroughURL, m_stateCode, m_publishOn, content, source,
+                                  &m_callback, postId);
+    content = QByteArray();
+    if (!posted) {
+        m_view.SetStatusColor(2);
+        return false;
+    }
+    AddLink(postId, RecordedFileName(item.OriginalFileName), tsGetFullUserName(SET_AttoFormat));
+    SaveLinksBase();
+    if (!SET_ResolvePosts)
+        return true;
+
+    show(QStringLiteral("Resolving post ") + postId + QStringLiteral("..."));
+    PostLinks links;
+    for (;;) {
+        QByteArray reply;
+        int outcome = ReadPost(SET_GroupName, SET_EMail, SET_Password, postId, &m_callback, reply);
+        if (outcome == LookupAbort) {
+            DropPostedRow(index);
+            return false;
+        }
+        if (outcome == LookupIgnore)
+            return true;
+        m_view.SetStatusColor(0);
+        outcome = ParsePostReply(reply, links);
+        if (outcome == LookupAbort) {
+            DropPostedRow(index);
+            return false;
+        }
+        if (outcome == LookupIgnore)
+            return true;
+        if (outcome != LookupRetry)
+            break;
+        m_view.SetStatusColor(1);
+    }
+    ResolveLink(postId, links);
+    SaveLinksBase();
+
+    if (SET_DownloadThumbnails) {
+        show(QStringLiteral("Downloading thumbnail for post ") + postId + QStringLiteral("..."));
+        if (DownloadThumbnail(GetThumbnailURL(postId), GetThumbnailFileName(postId)) ==
+            ThumbnailAbort) {
+            DropPostedRow(index);
+            return false;
+        }
+    }
+    m_view.SetStatusColor(0);
+    if (source.isEmpty() && SET_CopyUploadedFileToBase)
+        CopyLocalImageToBase(item.FileName, GetPictureFileName(postId));
+    return true;
+}
+
+int CUploadRun::DownloadThumbnail(const QString& url, const QString& path)
+{
+    QString host, requestPath;
+    int port = 0;
+    bool secure = false;
+    if (path.isEmpty() || !HTTPRequest::ParseURL(url, host, port, requestPath, &secure)) {
+        // The post was read back without a usable thumbnail address.
+        tsLogWarning(QStringLiteral("frmUploader::DownloadThumbnail() ==> no thumbnail at \"%1\"")
+                         .arg(url));
+        return ThumbnailSkipped;
+    }
+    HTTPRequest request;
+    ProxySettings proxy;
+    proxy.Load();
+    request.SetProxy(proxy);
+    for (;;) {
+        request.Reset();
+        request.Send(host, port, QStringLiteral("GET"), requestPath,
+                     QString::fromUtf16(kServiceProtocol), {}, {}, SET_Timeout,
+                     HTTPRequest::GetAgentString(), &m_callback, secure);
+        if (!request.HasFailed()) {
+            for (;;) {
+                QString error;
+                if (FileObject::writeBytes(path, request.GetResponseBody(), &error))
+                    return ThumbnailSaved;
+                const int answer = ErrorReporter::ShowObjectError(
+                    error, MB_RETRYCANCEL | MB_ICONCRITICAL,
+                    joinMessage({path, QStringLiteral("Can't save downloaded thumbnail.")}));
+                if (answer != IDRETRY)
+                    return ThumbnailSkipped;
+            }
+        }
+        if (request.GetErrorKind() == ErrorCancelled)
+            return ThumbnailAbort;
+        m_view.SetStatusColor(1);
+        const int answer = ErrorReporter::AskAbortRetryIgnore(joinMessage(
+            {url, QStringLiteral("Can't download thumbnail."), request.GetRequestErrorText()}));
+        if (answer == IDABORT)
+            return ThumbnailAbort;
+        if (answer != IDRETRY)
+            return ThumbnailSkipped;
+    }
+}
+
+} // namespace ruvia
