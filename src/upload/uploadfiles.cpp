@@ -105,10 +105,12 @@ bool CopyLocalImageToBase(const QString& source, const QString& target)
                                            "manually later."),
                             target}),
                MB_ICONCRITICAL);
-    tsDebugPrint(QStringLiteral("frmUploader::CopyLocalImageToBase() ==>"));
-    tsDebugPrint(QStringLiteral("   SourceFileName: ") + source);
-    tsDebugPrint(QStringLiteral("   TargetFileName: ") + target);
-    tsDebugPrint(QStringLiteral("   RC:             ") + QString::number(copied ? 1 : 0));
+    // A failed copy is worth a look later, so its lines reach the log file.
+    const auto log = copied ? tsDebugPrint : tsLogWarning;
+    log(QStringLiteral("frmUploader::CopyLocalImageToBase() ==>"));
+    log(QStringLiteral("   SourceFileName: ") + source);
+    log(QStringLiteral("   TargetFileName: ") + target);
+    log(QStringLiteral("   RC:             ") + QString::number(copied ? 1 : 0));
     if (!copied)
         tsLogError(QStringLiteral("frmUploader::CopyLocalImageToBase() ==> ") + error);
     return copied;

@@ -1,0 +1,76 @@
+#pragma once
+// What the upload tests share: a fresh group folder with its link base, and
+// files to queue.
+#include "base/linkbase.h"
+#include "core/group.h"
+#include "core/settings.h"
+#include "platform/fileio.h"
+#include "platform/paths.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+namespace ruvia::test {
+
+inline const QString kTestGroup = QStringLiteral("mainblog.tumblr.com");
+inline const QString kTestEmail = QStringLiteral("a@b.c");
+inline const QString kTestPassword = QStringLiteral("pw");
+
+// A new, empty group folder under root, opened as the current group.
+inline bool openFreshGroup(const QString& root, const QString& group = kTestGroup)
+{
+    SET_GroupName = group;
+    SET_DataPath = root + u'/' + group;
+    SET_UploadsPath = SET_DataPath + QStringLiteral("/Uploads");
+    SET_EMail = kTestEmail;
+    SET_Password = kTestPassword;
+    QDir(SET_DataPath).removeRecursively();
+    return QDir().mkpath(SET_DataPath) && OpenLinksBase();
+}
+
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(tsGetFilePath(path));
+    return FileObject::writeBytes(path, bytes);
+}
+
+// Bytes that are no picture: the stand-in posts a picture of its own for them.
+inline QByteArray someBytes(int size, int seed = 1)
+{
+    QByteArray b(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        b[i] = char((i * 131 + seed * 7919) & 0xFF);
+    return b;
+}
+
+// A real JPEG, width x height, so the stand-in keeps it as posted.
+inline QByteArray jpegBytes(int width, int height, QRgb colour)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    QPainter(&image).drawEllipse(2, 2, width - 4, height - 4);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPG");
+    return bytes;
+}
+
+// Every entry of a folder, hidden ones included.
+inline QStringList entriesOf(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+inline QByteArray readAll(const QString& path)
+{
+    QByteArray bytes;
+    FileObject::readBytes(path, bytes);
+    return bytes;
+}
+
+} // namespace ruvia::test
