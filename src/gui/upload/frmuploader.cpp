@@ -587,9 +587,10 @@ bool frmUploader::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
         if (watched == m_tasks->viewport())
             m_pressedRow = m_tasks->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).row();
-        else if (watched == m_result)
+        else if (watched == m_result && event->type() == QEvent::MouseButtonPress)
             ResultClicked();
         break;
     case QEvent::FocusIn:
