@@ -524,7 +524,7 @@ private Q_SLOTS:
         test::ScriptedPrompter prompter;
         frmUploader w(nullptr, nullptr);
         w.show();
-        const QByteArray bytes = test::jpegBytes(300, 200, qRgb(200, 40, 40));
+        const QByteArray bytes = test::pictureBytes(300, 200, qRgb(200, 40, 40));
         QVERIFY(w.PasteToList(source(QStringLiteral("pic.jpg"), bytes), false, false));
         QVERIFY(w.PasteToList(QStringLiteral("http://pics.example.org/web.jpg"), false, false));
         child<QPushButton>(&w, "cmdUpload")->click();

@@ -46,8 +46,8 @@ inline QByteArray someBytes(int size, int seed = 1)
     return b;
 }
 
-// A real JPEG, width x height, so the stand-in keeps it as posted.
-inline QByteArray jpegBytes(int width, int height, QRgb colour)
+// A real picture (format "JPG" or "PNG"), so the stand-in keeps it as posted.
+inline QByteArray pictureBytes(int width, int height, QRgb colour, const char* format = "JPG")
 {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(colour);
@@ -55,7 +55,7 @@ inline QByteArray jpegBytes(int width, int height, QRgb colour)
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
+    image.save(&buffer, format);
     return bytes;
 }
 
