@@ -98,7 +98,15 @@ bool CopyLocalImageToBase(const QString& source, const QString& target)
     if (QFile::exists(target))
         QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
     QString error;
-    const bool copied = FileObject::copyFile(source, target, &error);
+    // A queued copy is taken off the queue right after this; moving it costs
+    // nothing where a copy would write the whole picture once more.
+    bool copied = false;
+    if (IsFileInFolder(source, SET_UploadsPath) && !target.isEmpty()) {
+        QFile::remove(target);
+        copied = QFile::rename(source, target);
+    }
+    if (!copied)
+        copied = FileObject::copyFile(source, target, &error);
     if (!copied)
         MsgBox(joinMessage({source,
                             QStringLiteral("Can't copy uploaded file to base. You can import it "

@@ -21,8 +21,8 @@ bool ReadDescriptionFile(const QString& source, QString& caption);
 void DeleteFileInLocalFolder(const QString& path);
 // The whole file, or empty content when the user gave up on a read error.
 QByteArray ReadUploadFile(const QString& path);
-// Puts a posted local picture into the base; a failure is reported and the
-// caller goes on.
+// Puts a posted local picture into the base (a copy in the uploads folder is
+// moved there); a failure is reported and the caller goes on.
 bool CopyLocalImageToBase(const QString& source, const QString& target);
 // The tags made from a caption: its first line, made safe as a file name,
 // in double quotes when it holds a comma.
