@@ -1,5 +1,6 @@
 // Renders each window of the program, with sample data in a throw-away
 // profile, to PNG files: the pictures the README shows.
+#include "base/linkbase.h"
 #include "core/group.h"
 #include "core/password.h"
 #include "core/settings.h"
@@ -8,19 +9,29 @@
 #include "gui/frmoverview.h"
 #include "gui/frmproxy.h"
 #include "gui/frmsettings.h"
+#include "gui/upload/frmuploader.h"
 #include "gui/resources.h"
 #include "gui/windowhelper.h"
 #include "platform/fileio.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
+#include "platform/proxysettings.h"
 #include "platform/settingsstore.h"
+#include "standin.h"
 #include "support/history.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -68,6 +79,85 @@ void sampleData()
         FileObject::writeText(tsBuildFileName(folder, QStringLiteral("Uploads.XML")),
                               uploads + QStringLiteral("</Uploads>"));
     }
+}
+// A picture file to queue: a few soft shapes in the given colour.
+QString samplePicture(const QString& folder, const QString& name, QColor colour)
+{
+    QImage image(480, 320, QImage::Format_RGB32);
+    image.fill(colour.lighter(150));
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setBrush(colour);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(60, 60, 200, 200);
+    p.setBrush(colour.darker(140));
+    p.drawRect(240, 140, 180, 140);
+    p.end();
+    const QString path = folder + u'/' + name;
+    image.save(path);
+    return path;
+}
+
+// The upload window with a queue, then the same window during a run against
+// the stand-in, whose writes are answered late so the run can be seen.
+void uploadWindows(const QString& pictures)
+{
+    const QString entry = kGroups.at(0);
+    SET_GroupName = GetGroupName(entry);
+    SET_DataPath = GetGroupDataPath(entry);
+    SET_UploadsPath = GetGroupUploadsPath(entry);
+    SET_EMail = QStringLiteral("demo@example.com");
+    SET_Password = QStringLiteral("demo");
+    QFile::remove(tsBuildFileName(SET_DataPath, QStringLiteral("Uploads.XML")));
+    if (!OpenLinksBase())
+        return;
+
+    test::StandIn standin;
+    const bool served = standin.start(
+        {QStringLiteral("--demo"), QStringLiteral("--fault"),
+         QStringLiteral("{\"endpoint\":\"write\",\"kind\":\"delay\",\"always\":true,"
+                        "\"ms\":1500}")});
+    ProxySettings proxy;
+    proxy.enabled = served;
+    proxy.host = test::StandIn::host();
+    proxy.port = standin.port();
+    proxy.Save();
+
+    frmUploader w(nullptr, nullptr);
+    auto* caption = w.findChild<QPlainTextEdit*>(QStringLiteral("txtCaption"));
+    auto* tags = w.findChild<QLineEdit*>(QStringLiteral("txtTags"));
+    const struct {
+        const char* file;
+        QColor colour;
+        const char* caption;
+        const char* tags;
+    } queue[] = {{"Harbour at dawn.jpg", QColor(70, 120, 190), "Harbour at dawn", "sea, morning"},
+                 {"Old town.png", QColor(190, 120, 70), "Old town, from the tower", "town"},
+                 {"Market day.jpg", QColor(90, 160, 90), "Market day", "people, colour"},
+                 {"Lighthouse.jpg", QColor(200, 190, 80), "The lighthouse", "sea"}};
+    for (const auto& q : queue) {
+        caption->setPlainText(QString::fromUtf8(q.caption));
+        tags->setText(QString::fromUtf8(q.tags));
+        w.PasteToList(samplePicture(pictures, QString::fromUtf8(q.file), q.colour), false, false);
+    }
+    caption->setPlainText(QStringLiteral("Found on the web"));
+    tags->setText(QStringLiteral("web"));
+    w.PasteToList(QStringLiteral("http://pictures.example.org/gallery/sunset.jpg"), false, false);
+    w.List().SetChecked(2, false);
+    w.SaveListedUploads();
+    save(&w, QStringLiteral("upload"));
+    if (!served) {
+        std::fprintf(stderr, "no stand-in: the run in progress is not shown\n");
+        return;
+    }
+    w.show();
+    QTimer::singleShot(700, &w, [&w] {
+        save(&w, QStringLiteral("upload-run"));
+        w.show();
+        w.findChild<QPushButton*>(QStringLiteral("cmdStop"))->click();
+    });
+    w.findChild<QPushButton*>(QStringLiteral("cmdUpload"))->click();
+    w.hide();
 }
 } // namespace
 
@@ -134,5 +224,6 @@ int main(int argc, char** argv)
             CreateAboutBox(nullptr, resourcePicture(QStringLiteral("RUVIA_ABOUT_BOX_0000")), AboutDedication()));
         save(about.get(), QStringLiteral("about"));
     }
+    uploadWindows(profile.path());
     return 0;
 }
