@@ -471,6 +471,8 @@ private Q_SLOTS:
         // Only the last row is checked: the two before it keep their places.
         w.List().SetChecked(0, false);
         w.List().SetChecked(1, false);
+        // Long enough for the window to be looked at while it runs.
+        QVERIFY(standin.addFault(json("{'endpoint':'write','kind':'delay','ms':300}")));
         QStringList disabledDuringRun;
         bool panelShown = false;
         QString position;
