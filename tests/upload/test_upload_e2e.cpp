@@ -10,7 +10,8 @@
 
 #include "core/password.h"
 #include "gui/frmgroupselector.h"
-#include "gui/frmpictureslist.h"
+#include "gui/links/frmpictureslist.h"
+#include "gui/links/lstpictures.h"
 #include "gui/upload/frmuploader.h"
 #include "platform/settingsstore.h"
 #include "platform/textutil.h"
@@ -43,16 +44,19 @@ frmPicturesList* openLinksWindow()
 }
 
 // The upload window as the links window opens it: modal over it, with the
-// group's traffic counters. Returns once it has closed.
+// group's traffic counters, the list refilled when the base grew. Returns
+// once it has closed.
 void withUploadWindow(frmPicturesList* links, const std::function<void(frmUploader*)>& action)
 {
     // Until F6 of the links window opens it, the same window is opened here.
-    frmUploader uploader(links, links->Statistics());
-    QTimer::singleShot(0, &uploader, [&] {
-        action(&uploader);
-        QTest::keyClick(&uploader, Qt::Key_Escape);
+    links->RunBaseDialog([&] {
+        frmUploader uploader(links, links->Statistics());
+        QTimer::singleShot(0, &uploader, [&] {
+            action(&uploader);
+            QTest::keyClick(&uploader, Qt::Key_Escape);
+        });
+        uploader.exec();
     });
-    uploader.exec();
 }
 
 QString sha256(const QByteArray& bytes)
@@ -209,7 +213,9 @@ private Q_SLOTS:
         QVERIFY(statistics->CurrentReceivedBytes > 0);
 
         // The links window lists the new posts once the upload window has closed.
-        QCOMPARE(GetLinksList().size(), 5);
+        QCOMPARE(links->list()->count(), 5);
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(links->list()->itemText(i), field(i, "id").toString() + QStringLiteral(" :: ") + names.at(i));
         links->close();
         QVERIFY(!IsGroupLockHeld());
     }

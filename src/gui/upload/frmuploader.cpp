@@ -7,6 +7,7 @@
 #include "gui/resources.h"
 #include "gui/tbhooks.h"
 #include "gui/toolbarproxy.h"
+#include "gui/ucinfotoolbar.h"
 #include "gui/windowhelper.h"
 #include "platform/filedialogs.h"
 #include "platform/inifile.h"
@@ -191,7 +192,7 @@ void frmUploader::buildControls()
     m_progress->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_progressPanel->hide();
 
-    m_info = new InfoToolBar(this);
+    m_info = new ucInfoToolBar(this);
     InitToolBar(this, m_info);
     setMinimumSize(size());
 

@@ -3,7 +3,6 @@
 // posted, the post properties new items take, and the run that posts them.
 // Opened modally by the links window; the batch windows add to its queue
 // through PasteToList and SaveListedUploads.
-#include "gui/upload/infotoolbar.h"
 #include "service/uploadstatus.h"
 #include "upload/uploadlist.h"
 #include "upload/uploadrun.h"
@@ -26,6 +25,7 @@ namespace ruvia {
 
 class CStatistics;
 class kzmTBHooks;
+class ucInfoToolBar;
 
 class frmUploader : public QDialog, public IUploadStatusIndicator, private IUploadRunView {
     Q_OBJECT
@@ -92,7 +92,7 @@ private:
     int m_resultClicks = 0;
     int m_pressedRow = -1;
 
-    InfoToolBar* m_info;
+    ucInfoToolBar* m_info;
     QLabel* m_picture;
     QTreeView* m_tasks;
     QPushButton* m_checkAll;
