@@ -9,8 +9,8 @@
 
 #include <QCloseEvent>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace ruvia {

@@ -86,9 +86,9 @@ frmUploader::frmUploader(QWidget* parent, CStatistics* statistics) : QDialog(par
     m_checkAll->setIcon(QIcon(resourcePicture(QStringLiteral("IDB_CHECKBOX_ON"))));
     m_uncheckAll->setIcon(QIcon(resourcePicture(QStringLiteral("IDB_CHECKBOX_OFF"))));
     m_list.LoadHistories();
-    m_captionHook = new kzmTBHooks(this);
-    m_captionHook->setTextBox(m_caption);
-    m_captionHook->InitSelectAllHook();
+    auto* captionHook = new kzmTBHooks(this);
+    captionHook->setTextBox(m_caption);
+    captionHook->InitSelectAllHook();
     LoadColumns();
     m_list.LoadListedUploads();
     setWindowTitle(MakeWindowTitle(QStringLiteral("Upload mode :: ") + SET_GroupName));
@@ -318,8 +318,6 @@ bool frmUploader::PasteToList(const QString& text, bool treatAsFile, bool saveLi
         m_tags->setText(boxes.tags);
     return added;
 }
-
-void frmUploader::ListAddItem(const UploadItem& item) { m_list.ListAddItem(item); }
 
 bool frmUploader::SaveListedUploads() { return m_list.SaveListedUploads(); }
 

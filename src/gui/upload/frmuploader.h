@@ -24,7 +24,6 @@ class QTreeView;
 namespace ruvia {
 
 class CStatistics;
-class kzmTBHooks;
 class ucInfoToolBar;
 
 class frmUploader : public QDialog, public IUploadStatusIndicator, private IUploadRunView {
@@ -37,7 +36,6 @@ public:
     // Adds a file or URL (an empty text: the clipboard's) with the current
     // post properties; saveList writes Uploads.XML afterwards.
     bool PasteToList(const QString& text, bool treatAsFile, bool saveList);
-    void ListAddItem(const UploadItem& item);
     bool SaveListedUploads();
     void SetStatusColor(int state) override;
 
@@ -120,7 +118,6 @@ private:
     QFrame* m_progressPanel;
     QLabel* m_progress;
     QLabel* m_runPosition;
-    kzmTBHooks* m_captionHook;
 };
 
 } // namespace ruvia
