@@ -76,4 +76,9 @@ bool WriteThumbnail(const QString& postId, const QColor& color)
     return image.save(&buffer, "JPG") && WriteThumbnailBytes(postId, bytes);
 }
 
+bool LoadDurableBase(xhXMLDocument& out)
+{
+    return OpenLinksBase() && FoldLinksBase() && out.Load(LinksBasePath());
+}
+
 } // namespace ruvia::test

@@ -1,6 +1,7 @@
 #pragma once
 // A group with a link base of made-up posts for the links window's tests
 // and benchmarks: resolved or not, with real thumbnail files where asked.
+#include "platform/xmldocument.h"
 #include "service/postlinks.h"
 
 #include <QColor>
@@ -28,5 +29,9 @@ QStringList AddPosts(int count, qint64 first = 1000);
 bool WriteThumbnail(const QString& postId, const QColor& color = QColor(40, 120, 200));
 // Writes bytes under the post's thumbnail name.
 bool WriteThumbnailBytes(const QString& postId, const QByteArray& bytes);
+
+// The base as the next session finds it (Links.XML and its journal), loaded
+// into out; the open base is read again from disk on the way.
+bool LoadDurableBase(xhXMLDocument& out);
 
 } // namespace ruvia::test

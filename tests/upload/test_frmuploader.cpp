@@ -1,5 +1,6 @@
 // The upload window, offscreen: its controls, keys, stored values and the
 // run as the user drives it, against the stand-in service.
+#include "linksfixture.h"
 #include "guitest.h"
 #include "scriptedfiledialogs.h"
 #include "scriptedprompter.h"
@@ -576,7 +577,7 @@ private Q_SLOTS:
         QCOMPARE(colourOf(child<QLabel>(&w, "lblResult")), QColor(255, 0, 0));
         const QString id = lastLinkId();
         xhXMLDocument base;
-        QVERIFY(base.Load(LinksBasePath()));
+        QVERIFY(test::LoadDurableBase(base));
         QCOMPARE(int(base.SelectNodes(QStringLiteral("/Links/Link[@Resolved='True']")).size()), 1);
         QVERIFY(!QFile::exists(GetThumbnailFileName(id)));
         // The posted row is gone from the window, the folder and the saved list;

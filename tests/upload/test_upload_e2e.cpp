@@ -1,5 +1,6 @@
 // From files on disk to resolved posts: log in against the stand-in, open
 // the group, queue pictures and links in the upload window, restart, upload.
+#include "linksfixture.h"
 #include "guitest.h"
 #include "scriptedfiledialogs.h"
 #include "scriptedprompter.h"
@@ -48,15 +49,15 @@ frmPicturesList* openLinksWindow()
 // once it has closed.
 void withUploadWindow(frmPicturesList* links, const std::function<void(frmUploader*)>& action)
 {
-    // Until F6 of the links window opens it, the same window is opened here.
-    links->RunBaseDialog([&] {
-        frmUploader uploader(links, links->Statistics());
-        QTimer::singleShot(0, &uploader, [&] {
-            action(&uploader);
-            QTest::keyClick(&uploader, Qt::Key_Escape);
-        });
-        uploader.exec();
+    test::onNextModal([&](QWidget* modal) {
+        auto* uploader = qobject_cast<frmUploader*>(modal);
+        QVERIFY(uploader);
+        action(uploader);
+        QTest::keyClick(uploader, Qt::Key_Escape);
     });
+    links->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(links));
+    QTest::keyClick(links->list(), Qt::Key_F6);
 }
 
 QString sha256(const QByteArray& bytes)
@@ -186,7 +187,7 @@ private Q_SLOTS:
 
         // The base as written: five resolved links under the uploader's name.
         xhXMLDocument base;
-        QVERIFY(base.Load(LinksBasePath()));
+        QVERIFY(test::LoadDurableBase(base));
         const auto nodes = base.SelectNodes(QStringLiteral("/Links/Link"));
         QCOMPARE(int(nodes.size()), 5);
         const QStringList names = {QStringLiteral("beach.jpg"), QStringLiteral("sunset.jpg"), QStringLiteral("plain.png"),

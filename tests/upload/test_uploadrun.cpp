@@ -1,5 +1,6 @@
 // The upload run against the stand-in service, driven without a window:
 // what it posts and records, and every way a row can fail.
+#include "linksfixture.h"
 #include "scriptedprompter.h"
 #include "servicefixture.h"
 #include "standin.h"
@@ -187,7 +188,7 @@ private Q_SLOTS:
                                               ids[1] + QStringLiteral(" :: sunset.jpg"),
                                               ids[2] + QStringLiteral(" :: b.jpg")}));
         xhXMLDocument saved;
-        QVERIFY(saved.Load(LinksBasePath()));
+        QVERIFY(test::LoadDurableBase(saved));
         QCOMPARE(int(saved.SelectNodes(QStringLiteral("/Links/Link[@Resolved='True']")).size()), 3);
         for (const QString& id : ids) {
             QCOMPARE(linkAttribute(id, "UserName"), tsGetFullUserName(true));

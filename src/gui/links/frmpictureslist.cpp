@@ -15,6 +15,7 @@
 #include "gui/links/ucpaint.h"
 #include "gui/resources.h"
 #include "gui/toolbarproxy.h"
+#include "gui/upload/frmuploader.h"
 #include "gui/ucinfotoolbar.h"
 #include "gui/windowhelper.h"
 #include "links/linksrules.h"
@@ -218,7 +219,13 @@ void frmPicturesList::buildMenus()
             &QAction::triggered, this, [this] { search(true); });
 
     const QString base = QStringLiteral("mnuBase");
-    addItem(m_menus[2], base, 1, QStringLiteral("Upload pictures..."), QKeySequence(Qt::Key_F6));
+    connect(addItem(m_menus[2], base, 1, QStringLiteral("Upload pictures..."), QKeySequence(Qt::Key_F6)),
+            &QAction::triggered, this, [this] {
+                RunBaseDialog([this] {
+                    frmUploader dialog(this, m_statistics.get());
+                    dialog.exec();
+                });
+            });
     connect(addItem(m_menus[2], base, 5, QStringLiteral("Add post by ID...")), &QAction::triggered, this,
             [this] {
                 RunBaseDialog([this] {
