@@ -9,6 +9,11 @@
 #include "gui/frmoverview.h"
 #include "gui/frmproxy.h"
 #include "gui/frmsettings.h"
+#include "gui/links/frmaddpostbyid.h"
+#include "gui/links/frmcustomizetemplates.h"
+#include "gui/links/frmfind.h"
+#include "gui/links/frmpictureslist.h"
+#include "gui/links/lstpictures.h"
 #include "gui/upload/frmuploader.h"
 #include "gui/resources.h"
 #include "gui/windowhelper.h"
@@ -20,7 +25,12 @@
 #include "standin.h"
 #include "support/history.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QItemSelectionModel>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTest>
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
@@ -159,6 +169,78 @@ void uploadWindows(const QString& pictures)
     w.findChild<QPushButton*>(QStringLiteral("cmdUpload"))->click();
     w.hide();
 }
+// The links window on the demo content: the stand-in's demo blog and the
+// profile the demo tool makes of it, as scripts/run shows them.
+void linksWindows()
+{
+    test::StandIn standin;
+    if (!standin.start({QStringLiteral("--demo")})) {
+        std::fprintf(stderr, "no stand-in: the links window is not shown\n");
+        return;
+    }
+    QProcess tool;
+    tool.start(QCoreApplication::applicationDirPath() + QStringLiteral("/ruvia-demoprofile"),
+               {QStringLiteral("--port"), QString::number(standin.port())});
+    if (!tool.waitForFinished(60000) || tool.exitCode() != 0) {
+        std::fprintf(stderr, "the demo profile was not made: %s\n", tool.readAllStandardError().constData());
+        return;
+    }
+    LoadSettings();
+    SET_EMail = QStringLiteral("demo@example.com");
+    SET_Password = QStringLiteral("demo");
+    if (!OpenGroupFolders(QStringLiteral("Demo Blog | demoblog.tumblr.com")) || !OpenLinksBase())
+        return;
+    CHistory searches;
+    searches.InitFileName(SET_DataPath, QStringLiteral("Search History.DAT"));
+    for (const QString& e : {QStringLiteral("harbour"), QStringLiteral("IMG_*.JPG"), QStringLiteral("sunset")})
+        searches.Add(e);
+    searches.SaveHistory();
+
+    auto* w = new frmPicturesList(nullptr);
+    w->show();
+    auto* list = w->list();
+    list->selectionModel()->clearSelection();
+    list->setCurrentIndex(2);
+    list->selectRange(2, 2, true);
+    w->UpdateSlotsAndPreview(false);
+    QTest::qWait(100);
+    save(w, QStringLiteral("links"));
+    w->show();
+    {
+        frmFind find(w);
+        save(&find, QStringLiteral("find"));
+    }
+    {
+        frmAddPostByID add(w);
+        add.findChild<QLineEdit*>(QStringLiteral("txtPostID"))->setText(QStringLiteral("431830023"));
+        save(&add, QStringLiteral("add-post"));
+    }
+    {
+        frmCustomizeTemplates templates(w, w);
+        templates.findChild<QListWidget*>(QStringLiteral("lstSlots"))->setCurrentRow(4);
+        save(&templates, QStringLiteral("templates"));
+    }
+    w->show();
+    // A download of several pictures, caught half-way.
+    standin.addFault(QJsonObject{{QStringLiteral("endpoint"), QStringLiteral("picture")},
+                                 {QStringLiteral("kind"), QStringLiteral("slow")},
+                                 {QStringLiteral("chunkBytes"), 2048},
+                                 {QStringLiteral("chunkDelayMs"), 40},
+                                 {QStringLiteral("always"), true}});
+    list->selectRange(2, 6, true);
+    QTimer::singleShot(900, w, [w] {
+        save(w, QStringLiteral("links-batch"));
+        w->show();
+        w->setCancelRequest(true);
+    });
+    w->findChild<QAction*>(QStringLiteral("mnuPictureMain11"))->trigger();
+    standin.clearFaults();
+    w->setPaintMode(true);
+    save(w, QStringLiteral("paint-mode"));
+    w->setPaintMode(false);
+    w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -225,5 +307,6 @@ int main(int argc, char** argv)
         save(about.get(), QStringLiteral("about"));
     }
     uploadWindows(profile.path());
+    linksWindows();
     return 0;
 }

@@ -32,6 +32,8 @@ frmFind::frmFind(QWidget* parent) : QDialog(parent)
     auto* tag = new QLabel(QStringLiteral("Find what:"), this);
     tag->setObjectName(QStringLiteral("lblTag"));
     tag->setGeometry(twips(180, 180, 870, 210));
+    // As wide as its text needs in this font; the box beside it leaves room.
+    tag->adjustSize();
     m_what = new QComboBox(this);
     m_what->setObjectName(QStringLiteral("cboSearchWhat"));
     m_what->setEditable(true);
