@@ -3,6 +3,7 @@
 // posts, in a base of 1,000 and of 100,000 posts, and downloading their 200
 // thumbnails against curl fetching the same addresses through the same proxy.
 // Prints "name: value unit" lines; never passes or fails on time.
+#include "benchsupport.h"
 #include "linksfixture.h"
 #include "standin.h"
 #include "testenv.h"
@@ -27,6 +28,8 @@
 #include <cstdio>
 
 using namespace ruvia;
+using bench::elapsedMs;
+using bench::print;
 
 namespace {
 
@@ -34,17 +37,6 @@ constexpr int kPosts = 200;
 const QString kEmail = QStringLiteral("bench@example.com");
 const QString kPassword = QStringLiteral("bench");
 const QString kGroup = QStringLiteral("benchblog.tumblr.com");
-
-class FailingPrompter : public Prompter {
-  public:
-    int failures = 0;
-    int ask(const Message& m) override
-    {
-        ++failures;
-        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
-        return m.defaultAnswer();
-    }
-};
 
 // The rows of the list the batches walk, the last kPosts selected.
 class BenchList : public PostList {
@@ -111,8 +103,6 @@ QByteArray picture(int i)
     return bytes;
 }
 
-double elapsedMs(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e6; }
-
 // A base of `size` posts whose last kPosts are the stand-in's posts, unresolved.
 void makeBase(int size, const QStringList& ids)
 {
@@ -150,12 +140,6 @@ double batchMs(void (PictureOperations::*run)(), BenchList& list)
     return elapsedMs(t);
 }
 
-void print(const char* name, double value, const char* unit)
-{
-    std::printf("%s: %.2f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -163,8 +147,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     test::TempProfile profile;
-    FailingPrompter prompter;
-    setPrompter(&prompter);
+    bench::FailingPrompter prompter;
     test::StandIn standin;
     if (!standin.start({QStringLiteral("--account"), kEmail + u':' + kPassword, QStringLiteral("--blog"),
                         kEmail + QStringLiteral(":benchblog:Bench")})) {
@@ -238,6 +221,5 @@ int main(int argc, char** argv)
         print("curl_ms_per_post", theirs / kPosts, "ms");
         print("download_ratio", ours / theirs, "x");
     }
-    setPrompter(nullptr);
     return prompter.failures == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // --demo, to draw a demo picture the first time it is asked for, and how
 // long ruvia-demoprofile takes to make a profile. One line per figure,
 // "name: value unit"; each the median of several runs.
+#include "benchsupport.h"
 #include "standin.h"
 #include "testenv.h"
 
@@ -18,22 +19,8 @@
 #include <vector>
 
 using ruvia::test::StandIn;
-
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
-}
-
-void print(const char* name, double value, const char* unit)
-{
-    std::printf("%s: %.1f %s\n", name, value, unit);
-    std::fflush(stdout);
-}
-
-} // namespace
+using ruvia::bench::median;
+using ruvia::bench::print;
 
 int main(int argc, char** argv)
 {

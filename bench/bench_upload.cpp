@@ -1,6 +1,8 @@
 // Posting 20 pictures of 5 MB each to the stand-in service through the proxy:
 // our client (WritePost) against curl posting the same form fields.
 // Prints "name: value unit" lines; never passes or fails on time.
+#include "benchsupport.h"
+
 #include "core/settings.h"
 #include "platform/fileio.h"
 #include "platform/prompter.h"
@@ -35,28 +37,6 @@ public:
     void BlockSent(qint64 block, qint64, qint64, bool&) override { sent += block; }
     void BlockReceived(qint64 block, qint64, qint64, bool&) override { received += block; }
 };
-
-class FailingPrompter : public Prompter {
-public:
-    int failures = 0;
-    int ask(const Message& m) override
-    {
-        ++failures;
-        std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
-        return m.defaultAnswer();
-    }
-};
-
-qint64 peakRssKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
-}
 
 bool makePicture(const QString& path)
 {
@@ -113,8 +93,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     test::TempProfile profile;
-    FailingPrompter prompter;
-    setPrompter(&prompter);
+    bench::FailingPrompter prompter;
 
     QTemporaryDir pictures;
     QStringList files;
@@ -151,7 +130,7 @@ int main(int argc, char** argv)
     for (const QString& file : files)
         clientFailures += clientPost(file, callback) ? 0 : 1;
     const qint64 clientMs = clock.elapsed();
-    const qint64 peakKb = peakRssKb();
+    const double peakMb = bench::statusMb("VmHWM");
 
     int curlFailures = 0;
     clock.restart();
@@ -163,7 +142,7 @@ int main(int argc, char** argv)
     std::printf("client_ms: %lld ms\n", static_cast<long long>(clientMs));
     std::printf("curl_ms: %lld ms\n", static_cast<long long>(curlMs));
     std::printf("ratio: %.2f\n", curlMs > 0 ? double(clientMs) / double(curlMs) : 0.0);
-    std::printf("client_peak_rss_mb: %.1f MB\n", double(peakKb) / 1024.0);
+    std::printf("client_peak_rss_mb: %.1f MB\n", peakMb);
     std::printf("client_peak_rss_goal_mb: %.1f MB\n",
                 3.0 * double(kPictureBytes) / (1024.0 * 1024.0) + 60.0);
     std::printf("client_failures: %d count\n", clientFailures + prompter.failures);

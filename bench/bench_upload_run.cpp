@@ -5,6 +5,8 @@
 // never passes or fails on time.
 #include "base/linkbase.h"
 #include "core/group.h"
+#include "benchsupport.h"
+
 #include "core/settings.h"
 #include "platform/fileio.h"
 #include "platform/httprequest.h"
@@ -45,20 +47,6 @@ class CountingCallback : public IHTTPRequestCallback {
 public:
     void BlockSent(qint64, qint64, qint64, bool&) override {}
     void BlockReceived(qint64, qint64, qint64, bool&) override {}
-};
-
-// Only failures count: the run's closing notice is expected.
-class FailingPrompter : public Prompter {
-public:
-    int failures = 0;
-    int ask(const Message& m) override
-    {
-        if (m.icon() != MB_ICONINFORMATION) {
-            ++failures;
-            std::fprintf(stderr, "message: %s\n", qPrintable(m.text));
-        }
-        return m.defaultAnswer();
-    }
 };
 
 class NullView : public IUploadRunView {
@@ -151,8 +139,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     test::TempProfile profile;
-    FailingPrompter prompter;
-    setPrompter(&prompter);
+    bench::FailingPrompter prompter;
     ResetSettingsToDefaults();
 
     test::StandIn standin;
