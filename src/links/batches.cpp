@@ -185,7 +185,10 @@ bool PictureOperations::SaveReceivedFile(const QString& fileName, const QByteArr
 {
     for (;;) {
         QString error;
-        if (FileObject::writeBytes(fileName, data, &error))
+        // A picture can be fetched again, so it is not waited for on the disk.
+        WriteOptions options;
+        options.syncToDisk = false;
+        if (FileObject::writeBytes(fileName, data, &error, options))
             return true;
         switch (ErrorReporter::ShowObjectError(error, MB_ABORTRETRYIGNORE | MB_ICONCRITICAL,
                                                joinMessage({fileName, QStringLiteral("Error saving received file.")}))) {

@@ -2,6 +2,11 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace ruvia {
 
@@ -28,9 +33,40 @@ bool FileObject::readBytes(const QString& path, QByteArray& out, QString* error)
     return true;
 }
 
+namespace {
+// The same steps as QSaveFile without its sync: a temporary file beside the
+// target, renamed over it once complete.
+bool writeUnsynced(const QString& path, const QByteArray& data, QString* error,
+                   const WriteOptions& options)
+{
+    QTemporaryFile file(path + QStringLiteral(".XXXXXX"));
+    if (!file.open()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    const QFileDevice::Permissions keep =
+        options.permissions ? options.permissions
+                            : (QFile::exists(path) ? QFile::permissions(path)
+                                                   : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                         QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    if (!file.setPermissions(keep) || file.write(data) != data.size() || !file.flush()) {
+        setError(error, file.errorString());
+        return false;
+    }
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0) {
+        setError(error, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    file.setAutoRemove(false);
+    return true;
+}
+} // namespace
+
 bool FileObject::writeBytes(const QString& path, const QByteArray& data, QString* error,
                             const WriteOptions& options)
 {
+    if (!options.syncToDisk)
+        return writeUnsynced(path, data, error, options);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         setError(error, file.errorString());

@@ -12,6 +12,10 @@ struct WriteOptions {
     // Permissions of the written file; empty keeps those of the file it replaces
     // (or the defaults for a new one).
     QFileDevice::Permissions permissions = {};
+    // Pushed to the disk before it replaces the old file. A file that can be
+    // fetched again (a downloaded picture) may skip it: the replacement stays
+    // atomic, only a power cut right after may lose it.
+    bool syncToDisk = true;
 };
 
 class FileObject {

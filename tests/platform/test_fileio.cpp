@@ -23,13 +23,15 @@ QByteArray readAll(const QString& path)
 
 // Child mode, run inside a fresh mount of a tiny tmpfs: write a small file,
 // then try to replace it with one that does not fit, and report what is left.
-int fullDiskChild(const QString& dir)
+int fullDiskChild(const QString& dir, bool sync)
 {
     const QString path = dir + QStringLiteral("/Links.XML");
     if (!FileObject::writeBytes(path, "old content"))
         return 3;
     QString error;
-    const bool wrote = FileObject::writeBytes(path, QByteArray(4 * 1024 * 1024, 'x'), &error);
+    WriteOptions options;
+    options.syncToDisk = sync;
+    const bool wrote = FileObject::writeBytes(path, QByteArray(4 * 1024 * 1024, 'x'), &error, options);
     std::printf("%s|%s|%d\n", wrote ? "wrote" : "failed", readAll(path).constData(),
                 int(QDir(dir).entryList(QDir::Files | QDir::Hidden).size()));
     return 0;
@@ -60,8 +62,35 @@ private Q_SLOTS:
         QVERIFY(!error.isEmpty());
     }
 
+    // Both ways of writing: waited for on the disk, and not.
+    static void syncRows()
+    {
+        QTest::addColumn<bool>("sync");
+        QTest::newRow("synced") << true;
+        QTest::newRow("unsynced") << false;
+    }
+
+    void replacesAndKeepsPermissions_data() { syncRows(); }
+    void replacesAndKeepsPermissions()
+    {
+        QFETCH(bool, sync);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("1.250.JPG"));
+        QVERIFY(FileObject::writeBytes(path, "old"));
+        const auto perms = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, perms));
+        WriteOptions options;
+        options.syncToDisk = sync;
+        QVERIFY(FileObject::writeBytes(path, "new", nullptr, options));
+        QCOMPARE(readAll(path), QByteArray("new"));
+        QCOMPARE(QFile::permissions(path) & 0x7077, perms);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("1.250.JPG")});
+    }
+
+    void failedSaveInReadOnlyFolderKeepsPreviousFile_data() { syncRows(); }
     void failedSaveInReadOnlyFolderKeepsPreviousFile()
     {
+        QFETCH(bool, sync);
         QTemporaryDir dir;
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                               QFile::ReadOther | QFile::ExeOther);
@@ -72,8 +101,10 @@ private Q_SLOTS:
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
                                           QFile::ExeOther);
         QString error;
+        WriteOptions options;
+        options.syncToDisk = sync;
         const bool wrote = test::runUnprivileged(
-            [&] { return FileObject::writeBytes(path, "new content", &error); });
+            [&] { return FileObject::writeBytes(path, "new content", &error, options); });
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY(!wrote);
         QVERIFY(!error.isEmpty());
@@ -81,16 +112,19 @@ private Q_SLOTS:
         QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Links.XML")});
     }
 
+    void fullDiskKeepsPreviousFile_data() { syncRows(); }
     void fullDiskKeepsPreviousFile()
     {
+        QFETCH(bool, sync);
         const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
         if (unshare.isEmpty())
             QSKIP("unshare is not available");
         QTemporaryDir dir;
-        const QString script = QStringLiteral("mount -t tmpfs -o size=256k ruvia-full \"$1\" && exec \"$2\" --full-disk-child \"$1\"");
+        const QString script = QStringLiteral("mount -t tmpfs -o size=256k ruvia-full \"$1\" && exec \"$2\" --full-disk-child \"$1\" \"$3\"");
         QProcess p;
         p.start(unshare, {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"), script,
-                          QStringLiteral("sh"), dir.path(), QCoreApplication::applicationFilePath()});
+                          QStringLiteral("sh"), dir.path(), QCoreApplication::applicationFilePath(),
+                          sync ? QStringLiteral("sync") : QStringLiteral("nosync")});
         QVERIFY(p.waitForFinished(30000));
         if (p.exitCode() != 0 && p.readAllStandardOutput().isEmpty())
             QSKIP(qPrintable(QStringLiteral("no private tmpfs mount here: ") +
@@ -101,9 +135,9 @@ private Q_SLOTS:
 
 int main(int argc, char** argv)
 {
-    if (argc == 3 && std::strcmp(argv[1], "--full-disk-child") == 0) {
+    if (argc == 4 && std::strcmp(argv[1], "--full-disk-child") == 0) {
         QCoreApplication app(argc, argv);
-        return fullDiskChild(QString::fromLocal8Bit(argv[2]));
+        return fullDiskChild(QString::fromLocal8Bit(argv[2]), std::strcmp(argv[3], "sync") == 0);
     }
     QCoreApplication app(argc, argv);
     TestFileIo test;
