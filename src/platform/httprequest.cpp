@@ -606,8 +606,20 @@ bool HTTPRequest::ParseURL(const QString& url, QString& host, int& port, QString
         if (!ok || number < 1 || number > 65535)
             return false;
     }
+    // A host and an optional port, nothing more: one colon outside an IPv6
+    // literal, and only hex digits, colons and dots inside one.
     if (!isPlainHost(name) || name == QStringLiteral("[]"))
         return false;
+    if (name.startsWith(u'[')) {
+        for (QChar c : QStringView(name).sliced(1, name.size() - 2)) {
+            const char16_t u = c.unicode() | 0x20; // ASCII letters folded to lower case
+            if (!(c.isDigit() && c.unicode() < 128) && !(u >= u'a' && u <= u'f') && c != u':' &&
+                c != u'.')
+                return false;
+        }
+    } else if (name.contains(u':')) {
+        return false;
+    }
 
     host = name;
     port = number;

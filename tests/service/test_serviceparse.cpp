@@ -237,6 +237,11 @@ private Q_SLOTS:
         QTest::newRow("header injection") << QStringLiteral("http://a.org/\r\nX: y") << false << none << 0 << none << false;
         QTest::newRow("backslash host") << QStringLiteral("http://a.org\\evil/") << false << none << 0 << none << false;
         QTest::newRow("empty") << QString() << false << none << 0 << none << false;
+        QTest::newRow("two colons") << QStringLiteral("http://a:b:80/x") << false << none << 0 << none << false;
+        QTest::newRow("two ports") << QStringLiteral("http://h:80:90/") << false << none << 0 << none << false;
+        QTest::newRow("bare ipv6") << QStringLiteral("http://::1/") << false << none << 0 << none << false;
+        QTest::newRow("text after ipv6") << QStringLiteral("http://[::1]x:80/") << false << none << 0 << none << false;
+        QTest::newRow("not an ipv6") << QStringLiteral("http://[a.org]/") << false << none << 0 << none << false;
     }
     void parseURL()
     {
