@@ -92,10 +92,10 @@ public:
 
     Exchange(const ProxySettings& proxy, bool secure, const QString& host, int port,
              QByteArray head, const QByteArray& content, bool expectBody, int timeoutMs,
-             IHTTPRequestCallback* callback)
+             qint64 replyLimit, IHTTPRequestCallback* callback)
         : m_proxy(proxy), m_secure(secure), m_host(host), m_port(port), m_head(std::move(head)),
           m_content(content), m_expectBody(expectBody), m_timeoutMs(timeoutMs),
-          m_callback(callback)
+          m_replyLimit(replyLimit), m_callback(callback)
     {
     }
 
@@ -103,12 +103,19 @@ public:
     {
         m_socket = m_secure ? new QSslSocket(this) : new QTcpSocket(this);
         m_socket->setProxy(QNetworkProxy::NoProxy);
+        const QString seconds = QString::number(m_timeoutMs / 1000.0, 'f', 1);
         m_idle.setSingleShot(true);
-        connect(&m_idle, &QTimer::timeout, this, [this] {
+        connect(&m_idle, &QTimer::timeout, this, [this, seconds] {
             fail(QNetworkReply::TimeoutError, ErrorTimeout,
-                 QStringLiteral("The server did not answer within %1 seconds.")
-                     .arg(m_timeoutMs / 1000.0, 0, 'f', 1));
+                 QStringLiteral("The server did not answer within %1 seconds.").arg(seconds));
         });
+        m_headWait.setSingleShot(true);
+        connect(&m_headWait, &QTimer::timeout, this, [this, seconds] {
+            fail(QNetworkReply::TimeoutError, ErrorTimeout,
+                 QStringLiteral("The server did not send its reply within %1 seconds.")
+                     .arg(seconds));
+        });
+        connect(&m_rateCheck, &QTimer::timeout, this, &Exchange::checkRate);
         connect(m_socket, &QAbstractSocket::connected, this, &Exchange::onConnected);
         connect(m_socket, &QIODevice::bytesWritten, this, &Exchange::onBytesWritten);
         connect(m_socket, &QIODevice::readyRead, this, &Exchange::onReadyRead);
@@ -126,22 +133,51 @@ public:
         if (!m_done)
             m_loop.exec();
         m_idle.stop();
+        m_headWait.stop();
+        m_rateCheck.stop();
         m_socket->disconnect(this);
         m_socket->abort();
         return std::move(m_result);
     }
 
 private:
+    // Caps of what a reply may make us buffer before it is taken apart.
+    static constexpr qsizetype kMaxHead = 256 * 1024;
+    static constexpr qsizetype kMaxTrailers = kMaxHead;
+    static constexpr qsizetype kMaxChunkLine = 4096;
+
     void stillMoving()
     {
         if (m_timeoutMs > 0)
             m_idle.start(m_timeoutMs);
     }
 
+    // The head's clock runs from the last byte we sent: a server that takes
+    // our upload slowly is not rushed, one that drips its head is cut off.
+    void waitForHead()
+    {
+        if (m_timeoutMs > 0 && !m_headDone)
+            m_headWait.start(m_timeoutMs);
+    }
+
+    void checkRate()
+    {
+        const qint64 floor = kMinReplyBytesPerSecond * m_timeoutMs / 1000;
+        if (m_windowBytes < floor) {
+            fail(QNetworkReply::TimeoutError, ErrorTimeout,
+                 QStringLiteral("The server sent its reply too slowly (less than %1 KB a second).")
+                     .arg(kMinReplyBytesPerSecond / 1024));
+            return;
+        }
+        m_windowBytes = 0;
+    }
+
     void finish()
     {
         m_done = true;
         m_idle.stop();
+        m_headWait.stop();
+        m_rateCheck.stop();
         m_loop.quit();
     }
 
@@ -155,6 +191,17 @@ private:
         finish();
     }
 
+    void failProtocol(const QString& text)
+    {
+        fail(QNetworkReply::ProtocolFailure, ErrorTransfer, text);
+    }
+
+    void failTooLarge()
+    {
+        failProtocol(QStringLiteral("The reply is larger than %1 MB.")
+                         .arg(qMax<qint64>(1, m_replyLimit >> 20)));
+    }
+
     QByteArray proxyAuthorization() const
     {
         if (!m_proxy.isActive() || m_proxy.userName.isEmpty())
@@ -166,6 +213,7 @@ private:
     void onConnected()
     {
         stillMoving();
+        waitForHead();
         auto* ssl = qobject_cast<QSslSocket*>(m_socket);
         if (!ssl) {
             startSending();
@@ -183,6 +231,7 @@ private:
     void startSending()
     {
         stillMoving();
+        waitForHead();
         m_sending = true;
         QByteArray head = m_head;
         if (!(m_secure && m_proxy.isActive()))
@@ -227,6 +276,7 @@ private:
     void onBytesWritten(qint64)
     {
         stillMoving();
+        waitForHead();
         reportSent();
         if (m_sending && !m_done)
             feed();
@@ -248,23 +298,28 @@ private:
         pump();
     }
 
+    qsizetype unread() const { return m_in.size() - m_pos; }
+
     // The head of a reply: the status line and the header lines, as received.
     bool parseHead()
     {
-        qsizetype end = m_in.indexOf("\r\n\r\n");
+        // Each byte is searched once, however finely the head arrives.
+        qsizetype end = m_in.indexOf("\r\n\r\n", qMax(m_pos, m_scanned - 3));
         qsizetype skip = 4;
-        if (const qsizetype lf = m_in.indexOf("\n\n"); lf >= 0 && (end < 0 || lf < end)) {
+        const qsizetype lf = m_in.indexOf("\n\n", qMax(m_pos, m_scanned - 1));
+        if (lf >= 0 && (end < 0 || lf < end)) {
             end = lf;
             skip = 2;
         }
         if (end < 0) {
-            if (m_in.size() > 256 * 1024)
-                fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
-                     QStringLiteral("The server sent a reply head that never ends."));
+            m_scanned = m_in.size();
+            if (unread() > kMaxHead)
+                failProtocol(QStringLiteral("The server sent a reply head that never ends."));
             return false;
         }
-        QList<QByteArray> lines = m_in.left(end).split('\n');
-        m_in.remove(0, end + skip);
+        QList<QByteArray> lines = m_in.mid(m_pos, end - m_pos).split('\n');
+        m_pos = end + skip;
+        m_scanned = m_pos;
         for (QByteArray& line : lines)
             if (line.endsWith('\r'))
                 line.chop(1);
@@ -273,9 +328,8 @@ private:
         bool ok = false;
         const int status = parts.size() >= 2 ? parts.at(1).toInt(&ok) : 0;
         if (!statusLine.startsWith("HTTP/1.") || !ok || status < 100 || status > 999) {
-            fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
-                 QStringLiteral("The server's reply is not HTTP: ") +
-                     QString::fromLatin1(statusLine.left(80)));
+            failProtocol(QStringLiteral("The server's reply is not HTTP: ") +
+                         QString::fromLatin1(statusLine.left(80)));
             return false;
         }
         if (status < 200)
@@ -299,8 +353,7 @@ private:
                 bool valid = false;
                 const qint64 length = value.toLongLong(&valid);
                 if (!valid || length < 0 || (m_length >= 0 && m_length != length)) {
-                    fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
-                         QStringLiteral("The server sent an invalid Content-Length."));
+                    failProtocol(QStringLiteral("The server sent an invalid Content-Length."));
                     return false;
                 }
                 m_length = length;
@@ -311,29 +364,41 @@ private:
             if (status == 200) {
                 m_result = {};
                 m_in.clear();
+                m_pos = 0;
+                m_scanned = 0;
                 static_cast<QSslSocket*>(m_socket)->startClientEncryption();
                 return false;
             }
         }
         m_headDone = true;
+        m_headWait.stop();
         if (!m_expectBody || status == 204 || status == 304)
             m_length = 0;
         if (m_chunked)
             m_length = -1;
+        if (m_length > m_replyLimit) {
+            failTooLarge();
+            return false;
+        }
         if (m_length > 0)
-            m_result.body.reserve(qMin<qint64>(m_length, 64 * 1024 * 1024));
+            m_result.body.reserve(m_length);
+        if (m_timeoutMs > 0)
+            m_rateCheck.start(m_timeoutMs);
         return true;
     }
 
-    // Takes the first n bytes of the input into the body. They leave the input
+    // Takes the next n bytes of the input into the body. They leave the input
     // before the callback runs: it lets events run, and a nested read must not
     // see them again.
     void takeBody(qint64 n)
     {
         if (n <= 0)
             return;
-        m_result.body.append(m_in.constData(), n);
-        m_in.remove(0, n);
+        if (m_result.body.size() + n > m_replyLimit)
+            return failTooLarge();
+        m_result.body.append(m_in.constData() + m_pos, n);
+        m_pos += n;
+        m_windowBytes += n;
         bool cancel = false;
         if (m_callback)
             m_callback->BlockReceived(n, m_result.body.size(), qMax<qint64>(m_length, 0), cancel);
@@ -346,7 +411,7 @@ private:
     {
         while (!m_done) {
             if (m_chunkLeft > 0) {
-                const qint64 n = qMin<qint64>(m_chunkLeft, m_in.size());
+                const qint64 n = qMin<qint64>(m_chunkLeft, unread());
                 if (n == 0)
                     return false;
                 m_chunkLeft -= n;
@@ -355,25 +420,42 @@ private:
                     m_chunkLeft = -2; // the CR LF after the data
                 continue;
             }
-            const qsizetype eol = m_in.indexOf('\n');
-            if (eol < 0)
+            const bool trailer = m_chunkLeft == -3;
+            const qsizetype eol = m_in.indexOf('\n', qMax(m_pos, m_scanned));
+            if (eol < 0) {
+                m_scanned = m_in.size();
+                if (trailer ? m_trailerBytes + unread() > kMaxTrailers : unread() > kMaxChunkLine)
+                    failProtocol(QStringLiteral("The server sent a broken chunked reply."));
                 return false;
-            const QByteArray line = m_in.left(eol).trimmed();
-            m_in.remove(0, eol + 1);
-            if (m_chunkLeft == -2) {
-                m_chunkLeft = -1;
-                continue;
             }
-            if (m_chunkLeft == -3) {
+            const qsizetype length = eol + 1 - m_pos;
+            const QByteArray line = m_in.mid(m_pos, length).trimmed();
+            m_pos = eol + 1;
+            m_scanned = m_pos;
+            if (trailer) {
+                m_trailerBytes += length;
                 if (line.isEmpty())
                     return true; // end of the trailers
+                if (m_trailerBytes > kMaxTrailers)
+                    failProtocol(QStringLiteral("The server sent a broken chunked reply."));
+                continue;
+            }
+            if (length > kMaxChunkLine) {
+                failProtocol(QStringLiteral("The server sent a broken chunked reply."));
+                return false;
+            }
+            if (m_chunkLeft == -2) {
+                m_chunkLeft = -1;
                 continue;
             }
             bool ok = false;
             const qint64 size = line.split(';').first().trimmed().toLongLong(&ok, 16);
             if (!ok || size < 0) {
-                fail(QNetworkReply::ProtocolFailure, ErrorTransfer,
-                     QStringLiteral("The server sent a broken chunked reply."));
+                failProtocol(QStringLiteral("The server sent a broken chunked reply."));
+                return false;
+            }
+            if (size > m_replyLimit - m_result.body.size()) {
+                failTooLarge();
                 return false;
             }
             m_chunkLeft = size == 0 ? -3 : size;
@@ -394,8 +476,8 @@ private:
                     finish();
                 return;
             }
-            const qint64 want = m_length < 0 ? m_in.size() : m_length - m_result.body.size();
-            const qint64 n = qMin<qint64>(want, m_in.size());
+            const qint64 want = m_length < 0 ? unread() : m_length - m_result.body.size();
+            const qint64 n = qMin<qint64>(want, unread());
             if (n > 0) {
                 takeBody(n);
                 continue;
@@ -415,6 +497,9 @@ private:
         m_pumping = true;
         parse();
         m_pumping = false;
+        m_in.remove(0, m_pos);
+        m_scanned = qMax<qsizetype>(0, m_scanned - m_pos);
+        m_pos = 0;
         if (m_done || !m_closed)
             return;
         // A body without a length ends with the connection; anything else is cut short.
@@ -468,11 +553,14 @@ private:
     const QByteArray& m_content;
     const bool m_expectBody;
     const int m_timeoutMs;
+    const qint64 m_replyLimit;
     IHTTPRequestCallback* const m_callback;
 
     QAbstractSocket* m_socket = nullptr;
     QEventLoop m_loop;
     QTimer m_idle;
+    QTimer m_headWait;
+    QTimer m_rateCheck;
     Result m_result;
     bool m_done = false;
     bool m_tunnel = false;
@@ -480,13 +568,19 @@ private:
     qint64 m_headBytes = 0;
     qint64 m_fed = 0;
     qint64 m_reportedSent = 0;
+    // Input not yet taken apart starts at m_pos; up to m_scanned it holds no
+    // end of the line or head being looked for.
     QByteArray m_in;
+    qsizetype m_pos = 0;
+    qsizetype m_scanned = 0;
     bool m_headDone = false;
     bool m_pumping = false;
     bool m_closed = false;
     qint64 m_length = -1;
     bool m_chunked = false;
     qint64 m_chunkLeft = -1;
+    qint64 m_trailerBytes = 0;
+    qint64 m_windowBytes = 0;
 };
 
 } // namespace
@@ -538,7 +632,7 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
     head += "Connection: close\r\n\r\n";
 
     Exchange exchange(proxy, secure, hostName, port, std::move(head), content, verb != "HEAD",
-                      timeoutMs, callback);
+                      timeoutMs, m_replyLimit, callback);
     Exchange::Result r = exchange.run();
     m_errorCode = r.errorCode;
     m_errorKind = r.errorKind;

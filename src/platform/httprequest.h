@@ -13,6 +13,15 @@
 
 namespace ruvia {
 
+// Limits of a reply body, past which the exchange ends as a transfer failure
+// ("The reply is larger than N MB."). A service reply is some kilobytes of
+// XML or text; a picture download is generous. Whole megabytes.
+inline constexpr qint64 kServiceReplyLimit = qint64(4) << 20;
+inline constexpr qint64 kPictureReplyLimit = qint64(64) << 20;
+// A reply body that brings less than this, over each time-out's length, has
+// stalled: one byte a second must not hold an exchange for hours.
+inline constexpr qint64 kMinReplyBytesPerSecond = 1024;
+
 class IHTTPRequestCallback {
 public:
     virtual ~IHTTPRequestCallback() = default;
@@ -27,7 +36,8 @@ enum RequestErrorKind : int {
     ErrorNone = 0,
     // Connection refused, host or proxy not found, proxy refused us.
     ErrorConnect = 1,
-    // No byte moved for the whole time-out.
+    // No byte moved for the whole time-out, the head of the reply did not come
+    // within it, or the body came slower than kMinReplyBytesPerSecond.
     ErrorTimeout = 2,
     // The connection broke or the peer spoke nonsense.
     ErrorTransfer = 3,
@@ -44,14 +54,20 @@ public:
     HTTPRequest& operator=(const HTTPRequest&) = delete;
 
     // timeoutMs bounds each wait for the next byte, so a large upload on a slow
-    // line is not cut off while it is still moving. secure selects https.
+    // line is not cut off while it is still moving; the head of the reply must
+    // come within timeoutMs of the last byte sent, and its body must keep the
+    // minimal rate. secure selects https.
     // Returns true when the exchange completed (whatever its status).
     bool Send(const QString& host, int port, const QString& method, const QString& path,
               const QString& protocol, const QString& contentHeader, const QByteArray& content,
               int timeoutMs, const QString& agent, IHTTPRequestCallback* callback,
               bool secure = false);
-    // Forgets the previous exchange; the proxy stays.
+    // Forgets the previous exchange; the proxy and the reply limit stay.
     void Reset();
+
+    // The largest reply body taken (kServiceReplyLimit unless set).
+    void SetReplyLimit(qint64 bytes) { m_replyLimit = bytes; }
+    qint64 ReplyLimit() const { return m_replyLimit; }
 
     void SetProxy(const ProxySettings& proxy) { m_proxy = proxy; }
     ProxySettings& Proxy() { return m_proxy; }
@@ -83,6 +99,7 @@ public:
 
 private:
     ProxySettings m_proxy;
+    qint64 m_replyLimit = kServiceReplyLimit;
     int m_errorCode = 0;
     int m_errorKind = ErrorNone;
     int m_statusCode = 0;

@@ -7,14 +7,91 @@
 #include "platform/requestfields.h"
 #include "service/requestframe.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QNetworkReply>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <functional>
+
 using namespace ruvia;
 using test::json;
+
+namespace {
+
+// A server on loopback for replies the stand-in never gives. Once a request
+// head is in, it writes `head`, then piece(0), piece(1)... until a piece is
+// empty or `cap` bytes are out, one piece every intervalMs (or as fast as
+// the line takes them); then it closes, or with holdOpen it waits.
+class HostileServer : public QObject {
+public:
+    QByteArray head;
+    std::function<QByteArray(qint64)> piece = [](qint64) { return QByteArray(); };
+    int intervalMs = 0;
+    qint64 cap = qint64(8) << 20;
+    bool holdOpen = false;
+    qint64 written = 0;
+
+    HostileServer()
+    {
+        server.listen(QHostAddress::LocalHost);
+        QObject::connect(&server, &QTcpServer::newConnection, this, [this] {
+            socket = server.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, this, [this] {
+                received += socket->readAll();
+                if (started || !received.contains("\r\n\r\n"))
+                    return;
+                started = true;
+                socket->write(head);
+                if (intervalMs > 0)
+                    timer.start(intervalMs);
+                else
+                    more();
+            });
+            QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+                if (intervalMs == 0)
+                    more();
+            });
+        });
+        QObject::connect(&timer, &QTimer::timeout, this, [this] { more(); });
+    }
+    quint16 port() const { return server.serverPort(); }
+
+private:
+    void more()
+    {
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState || ended)
+            return;
+        while (socket->bytesToWrite() < 256 * 1024) {
+            const QByteArray next = written < cap ? piece(index++) : QByteArray();
+            if (next.isEmpty()) {
+                ended = true;
+                timer.stop();
+                if (!holdOpen)
+                    socket->disconnectFromHost();
+                return;
+            }
+            socket->write(next);
+            written += next.size();
+            if (intervalMs > 0)
+                return;
+        }
+    }
+
+    QTcpServer server;
+    QTcpSocket* socket = nullptr;
+    QTimer timer;
+    QByteArray received;
+    bool started = false;
+    bool ended = false;
+    qint64 index = 0;
+};
+
+QByteArray filler(qsizetype size) { return QByteArray(size, 'x'); }
+
+} // namespace
 
 class TestHTTPRequest : public QObject {
     Q_OBJECT
@@ -431,6 +508,161 @@ private Q_SLOTS:
             << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\nab")
             << 0 << QByteArray() << QString() << true;
     }
+    // A reply that never ends, or says it is huge, is cut off at the limit.
+    void replyLargerThanTheLimit_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("piece");
+        QTest::newRow("announced length")
+            << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000000000000000000\r\n\r\n")
+            << filler(65536);
+        QTest::newRow("no length, endless") << QByteArray("HTTP/1.1 200 OK\r\n\r\n") << filler(65536);
+        QTest::newRow("chunked, endless")
+            << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n")
+            << "10000\r\n" + filler(65536) + "\r\n";
+        QTest::newRow("one huge chunk")
+            << QByteArray("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7fffffffffff\r\n")
+            << filler(65536);
+    }
+    void replyLargerThanTheLimit()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, piece);
+        HostileServer server;
+        server.head = head;
+        server.piece = [piece](qint64) { return piece; };
+        HTTPRequest request;
+        QCOMPARE(request.ReplyLimit(), kServiceReplyLimit);
+        QVERIFY(!request.Send(test::StandIn::host(), server.port(), QStringLiteral("GET"),
+                              QStringLiteral("/api/read"), QStringLiteral("HTTP/1.1"), {}, {}, 5000,
+                              {}, nullptr));
+        QCOMPARE(request.GetErrorKind(), int(ErrorTransfer));
+        QCOMPARE(request.GetRequestErrorText(), QStringLiteral("The reply is larger than 4 MB."));
+        QVERIFY(request.GetResponseBody().size() <= kServiceReplyLimit);
+    }
+
+    // Each request sets the limit that fits it; exactly the limit is taken.
+    void replyLimitPerRequest_data()
+    {
+        QTest::addColumn<qint64>("limit");
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("chunked");
+        QTest::addColumn<bool>("ok");
+        const qint64 mb = qint64(1) << 20;
+        QTest::newRow("at the limit") << mb << mb << false << true;
+        QTest::newRow("one byte over") << mb << mb + 1 << false << false;
+        QTest::newRow("chunked at the limit") << mb << mb << true << true;
+        QTest::newRow("chunked one byte over") << mb << mb + 1 << true << false;
+        QTest::newRow("a picture over the service limit") << kPictureReplyLimit << 6 * mb << false << true;
+    }
+    void replyLimitPerRequest()
+    {
+        QFETCH(qint64, limit);
+        QFETCH(qint64, size);
+        QFETCH(bool, chunked);
+        QFETCH(bool, ok);
+        HostileServer server;
+        const qint64 piece = 65536;
+        if (chunked) {
+            server.head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+            server.piece = [=](qint64 i) {
+                const qint64 n = qBound<qint64>(0, size - i * piece, piece);
+                return n > 0 ? QByteArray::number(n, 16) + "\r\n" + filler(n) + "\r\n"
+                             : (i * piece <= size ? QByteArray("0\r\n\r\n") : QByteArray());
+            };
+        } else {
+            server.head = "HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(size) + "\r\n\r\n";
+            server.piece = [=](qint64 i) { return filler(qBound<qint64>(0, size - i * piece, piece)); };
+        }
+        HTTPRequest request;
+        request.SetReplyLimit(limit);
+        request.Reset();
+        QCOMPARE(request.ReplyLimit(), limit);
+        const bool sent = request.Send(test::StandIn::host(), server.port(), QStringLiteral("GET"),
+                                       QStringLiteral("/p.jpg"), QStringLiteral("HTTP/1.1"), {}, {},
+                                       5000, {}, nullptr);
+        QCOMPARE(sent, ok);
+        if (ok) {
+            QCOMPARE(request.GetResponseBody().size(), size);
+        } else {
+            QCOMPARE(request.GetErrorKind(), int(ErrorTransfer));
+            QCOMPARE(request.GetRequestErrorText(),
+                     QStringLiteral("The reply is larger than %1 MB.").arg(limit >> 20));
+        }
+    }
+
+    // Lines of a chunked body are bounded like the head: a line that never
+    // ends is a broken reply at once, not a wait for the time-out.
+    void endlessLinesOfAChunkedReply_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<QByteArray>("piece");
+        const QByteArray chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+        QTest::newRow("chunk size") << chunked << QByteArray(65536, '1');
+        QTest::newRow("after the chunk data") << chunked + "1\r\nx" << filler(65536);
+        QTest::newRow("one trailer line") << chunked + "0\r\nX-T: " << filler(65536);
+        QTest::newRow("many trailer lines") << chunked + "0\r\n" << QByteArray("X-T: 1\r\n").repeated(8192);
+    }
+    void endlessLinesOfAChunkedReply()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(QByteArray, piece);
+        HostileServer server;
+        server.head = head;
+        server.piece = [piece](qint64) { return piece; };
+        server.holdOpen = true;
+        HTTPRequest request;
+        QVERIFY(!request.Send(test::StandIn::host(), server.port(), QStringLiteral("GET"),
+                              QStringLiteral("/api/read"), QStringLiteral("HTTP/1.1"), {}, {}, 3000,
+                              {}, nullptr));
+        QCOMPARE(request.GetErrorKind(), int(ErrorTransfer));
+        QCOMPARE(request.GetRequestErrorText(), QStringLiteral("The server sent a broken chunked reply."));
+        QVERIFY(request.GetResponseBody().size() <= 1);
+    }
+
+    // A server that drips its reply is cut off; a slow but steady one is not.
+    void drippingServer_data()
+    {
+        QTest::addColumn<bool>("dripHead");
+        QTest::addColumn<int>("bodySize");
+        QTest::addColumn<int>("pieceBytes");
+        QTest::addColumn<QString>("failure");
+        QTest::newRow("head, a byte at a time")
+            << true << 100 << 1 << QStringLiteral("The server did not send its reply within 1.0 seconds.");
+        QTest::newRow("body, a byte at a time")
+            << false << 100 << 1
+            << QStringLiteral("The server sent its reply too slowly (less than 1 KB a second).");
+        QTest::newRow("body, 2.5 KB a second") << false << 3000 << 250 << QString();
+    }
+    void drippingServer()
+    {
+        QFETCH(bool, dripHead);
+        QFETCH(int, bodySize);
+        QFETCH(int, pieceBytes);
+        QFETCH(QString, failure);
+        const QByteArray head = "HTTP/1.1 200 OK\r\nX-Pad: " + filler(60) +
+                                "\r\nContent-Length: " + QByteArray::number(bodySize) + "\r\n\r\n";
+        const QByteArray dripped = (dripHead ? head : QByteArray()) + filler(bodySize);
+        HostileServer server;
+        server.head = dripHead ? QByteArray() : head;
+        server.intervalMs = 100;
+        server.piece = [=](qint64 i) { return dripped.mid(i * pieceBytes, pieceBytes); };
+        HTTPRequest request;
+        QElapsedTimer timer;
+        timer.start();
+        QCOMPARE(request.Send(test::StandIn::host(), server.port(), QStringLiteral("GET"),
+                              QStringLiteral("/api/read"), QStringLiteral("HTTP/1.1"), {}, {}, 1000,
+                              {}, nullptr),
+                 failure.isEmpty());
+        if (failure.isEmpty()) {
+            QCOMPARE(request.GetResponseBody(), filler(bodySize));
+            return;
+        }
+        QCOMPARE(request.GetErrorKind(), int(ErrorTimeout));
+        QCOMPARE(request.GetRequestErrorText(), failure);
+        QVERIFY2(timer.elapsed() < 4000, qPrintable(QString::number(timer.elapsed())));
+    }
+
     void cannedReplies()
     {
         QFETCH(QByteArray, reply);
