@@ -62,6 +62,8 @@ constexpr char kLink[] = "Link";
 constexpr char kPictureURL[] = "PictureURL";
 constexpr char kSize[] = "Size";
 constexpr char kPostID[] = "PostID";
+// Links, Link, PictureURL and its text are four levels; hand edits get room.
+constexpr int kMaxNesting = 64;
 const QByteArray kJournalHeader = QByteArrayLiteral("{\"journal\":\"Ruvia link base\",\"version\":1}\n");
 // Past this the journal is folded into Links.XML at the next save.
 constexpr qint64 kFoldJournalBytes = 8 * 1024 * 1024;
@@ -320,6 +322,11 @@ bool OpenLinksBase()
         // Another XML file under this name would take every new link and show none.
         loaded = false;
         error = QStringLiteral("The root element is not \"Links\".");
+    } else if (loaded && b.doc.NestsDeeperThan(kMaxNesting)) {
+        // No base nests so deep; such a file would make every indented save
+        // grow with the square of its depth.
+        loaded = false;
+        error = QStringLiteral("The elements nest deeper than %1 levels.").arg(kMaxNesting);
     }
     if (loaded) {
         rebuildIndex();

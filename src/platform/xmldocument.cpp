@@ -2,7 +2,7 @@
 
 #include "platform/fileio.h"
 
-#include <sstream>
+#include <QStringDecoder>
 
 namespace ruvia {
 
@@ -13,6 +13,40 @@ namespace {
 QString describe(const pugi::xml_parse_result& r)
 {
     return QStringLiteral("%1 (at byte %2)").arg(QString::fromUtf8(r.description())).arg(r.offset);
+}
+
+constexpr QByteArrayView kBlanks(" \t\r\n");
+
+// The encoding a declaration names, when the text starts with one in an
+// ASCII-compatible encoding ("" otherwise).
+QByteArray declaredEncoding(const QByteArray& text)
+{
+    if (!text.startsWith("<?xml") || text.size() < 6 || !kBlanks.contains(text.at(5)))
+        return {};
+    const qsizetype end = text.indexOf("?>");
+    if (end < 0)
+        return {};
+    const QByteArray declaration = text.left(end);
+    qsizetype at = declaration.indexOf("encoding");
+    if (at < 0)
+        return {};
+    at = declaration.indexOf('=', at) + 1;
+    if (at <= 0)
+        return {};
+    while (at < declaration.size() && kBlanks.contains(declaration.at(at)))
+        ++at;
+    if (at >= declaration.size())
+        return {};
+    const char quote = declaration.at(at);
+    const qsizetype close = declaration.indexOf(quote, at + 1);
+    if ((quote != '"' && quote != '\'') || close < 0)
+        return {};
+    return declaration.mid(at + 1, close - at - 1).trimmed();
+}
+
+bool isUtf8Name(const char* name)
+{
+    return qstricmp(name, "utf-8") == 0 || qstricmp(name, "utf8") == 0;
 }
 
 struct ByteWriter : pugi::xml_writer {
@@ -38,7 +72,26 @@ bool xhXMLDocument::Load(const QString& path, unsigned parseOptions)
 
 bool xhXMLDocument::LoadXML(const QByteArray& text, unsigned parseOptions)
 {
-    const auto r = m_doc.load_buffer(text.constData(), size_t(text.size()), parseOptions);
+    // The parser knows the Unicode forms (by their byte-order marks and first
+    // bytes) and Latin-1; any other declared encoding is decoded here first.
+    // A UTF name over single bytes is a mislabelled file, read as the bytes say.
+    const QByteArray declared = declaredEncoding(text);
+    QByteArray converted;
+    pugi::xml_encoding encoding = pugi::encoding_auto;
+    if (!declared.isEmpty() && !declared.toLower().startsWith("utf")) {
+        QStringDecoder decoder(declared.constData());
+        if (!decoder.isValid()) {
+            m_lastError = QStringLiteral("The document's encoding is not supported: ") +
+                          QString::fromLatin1(declared);
+            m_doc.reset();
+            return false;
+        }
+        converted = QString(decoder.decode(text)).toUtf8();
+        encoding = pugi::encoding_utf8;
+    }
+    const QByteArray& input = converted.isNull() ? text : converted;
+    const auto r = m_doc.load_buffer(input.constData(), size_t(input.size()),
+                                     parseOptions, encoding);
     if (!r) {
         m_lastError = describe(r);
         m_doc.reset();
@@ -48,8 +101,35 @@ bool xhXMLDocument::LoadXML(const QByteArray& text, unsigned parseOptions)
         m_lastError = QStringLiteral("The document has no root element.");
         return false;
     }
+    for (pugi::xml_node node = m_doc.first_child(); node; node = node.next_sibling())
+        if (node.type() == pugi::node_declaration) {
+            pugi::xml_attribute name = node.attribute("encoding");
+            if (name && !isUtf8Name(name.value()))
+                name.set_value("UTF-8");
+            break;
+        }
     m_lastError.clear();
     return true;
+}
+
+bool xhXMLDocument::NestsDeeperThan(int levels) const
+{
+    int depth = 1;
+    for (pugi::xml_node node = m_doc.first_child(); node;) {
+        if (node.first_child()) {
+            node = node.first_child();
+            if (++depth > levels)
+                return true;
+            continue;
+        }
+        while (node && !node.next_sibling()) {
+            node = node.parent();
+            --depth;
+        }
+        if (node)
+            node = node.next_sibling();
+    }
+    return false;
 }
 
 QByteArray xhXMLDocument::ToXML() const

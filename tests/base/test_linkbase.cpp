@@ -375,6 +375,9 @@ class TestLinkBase : public QObject {
         QTest::newRow("not xml") << QByteArray("this is not <xml");
         QTest::newRow("truncated") << QByteArray("<Links Group=\"g\"><Link PostID=\"1\"");
         QTest::newRow("other root") << QByteArray("<Uploads><Link PostID=\"1\"/></Uploads>");
+        QTest::newRow("nested 10,000 deep")
+            << "<Links><Link PostID=\"1\">" + QByteArray("<x>").repeated(10000) +
+                   QByteArray("</x>").repeated(10000) + "</Link></Links>";
     }
     void damagedFile()
     {

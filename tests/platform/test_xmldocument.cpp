@@ -1,5 +1,6 @@
 #include "platform/xmldocument.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -46,6 +47,88 @@ private Q_SLOTS:
         QCOMPARE(QString::fromUtf8(xhXMLDocument::FindAttribute(a, QStringLiteral("y")).value()), QStringLiteral("2"));
         xhXMLDocument::RemoveChildren(a);
         QVERIFY(!a.first_child());
+    }
+
+    // Read in the encoding declared, written as UTF-8 saying so: every later
+    // load and save gives the same text and the same bytes.
+    void declaredEncodingsRoundTrip_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        const QString cafe = QStringLiteral("caf\u00e9");
+        const QString privet = QStringLiteral("\u041f\u0440\u0438\u0432\u0435\u0442");
+        auto declared = [](const char* encoding, const QByteArray& body) {
+            return "<?xml version=\"1.0\" encoding=\"" + QByteArray(encoding) + "\"?>\n<a t=\"" + body +
+                   "\">" + body + "</a>";
+        };
+        QTest::newRow("ISO-8859-1") << declared("ISO-8859-1", "caf\xe9") << cafe;
+        QTest::newRow("latin1, lower case, single quotes")
+            << QByteArray("<?xml version='1.0' encoding = 'latin1'?><a t='caf\xe9'>caf\xe9</a>") << cafe;
+        QTest::newRow("windows-1252") << declared("windows-1252", "caf\xe9 \x80") << cafe + QStringLiteral(" \u20ac");
+        QTest::newRow("windows-1251") << declared("windows-1251", "\xcf\xf0\xe8\xe2\xe5\xf2") << privet;
+        QTest::newRow("UTF-8") << declared("UTF-8", "caf\xc3\xa9") << cafe;
+        QTest::newRow("no declaration") << QByteArray("<a t=\"caf\xc3\xa9\">caf\xc3\xa9</a>") << cafe;
+        const QString utf16 = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><a t=\"%1\">%1</a>").arg(privet);
+        QByteArray le("\xff\xfe");
+        QByteArray be("\xfe\xff");
+        for (QChar c : utf16) {
+            le += char(c.unicode() & 0xff);
+            le += char(c.unicode() >> 8);
+            be += char(c.unicode() >> 8);
+            be += char(c.unicode() & 0xff);
+        }
+        QTest::newRow("UTF-16LE") << le << privet;
+        QTest::newRow("UTF-16BE") << be << privet;
+        QTest::newRow("UTF-16 named over single bytes") << declared("UTF-16", "caf\xc3\xa9") << cafe;
+    }
+    void declaredEncodingsRoundTrip()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Links.XML"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        QByteArray first;
+        for (int round = 0; round < 3; ++round) {
+            xhXMLDocument doc;
+            QVERIFY2(doc.Load(path), qPrintable(doc.LastError()));
+            QCOMPARE(doc.GetText(QStringLiteral("/a")), text);
+            QCOMPARE(doc.GetText(QStringLiteral("/a/@t")), text);
+            QVERIFY(doc.Save(path));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray saved = file.readAll();
+            file.close();
+            // Without an encoding named, a declaration means UTF-8.
+            const QByteArray declaration = saved.left(saved.indexOf("?>") + 2);
+            QVERIFY2(declaration == "<?xml version=\"1.0\" encoding=\"UTF-8\"?>" ||
+                         (bytes.startsWith("<a") && declaration == "<?xml version=\"1.0\"?>"),
+                     saved.constData());
+            QVERIFY(saved.contains(text.toUtf8()));
+            if (round == 0)
+                first = saved;
+            QCOMPARE(saved, first);
+        }
+    }
+
+    void unknownEncodingIsAFailure()
+    {
+        xhXMLDocument doc;
+        QVERIFY(!doc.LoadXML("<?xml version=\"1.0\" encoding=\"x-no-such-thing\"?><a/>"));
+        QCOMPARE(doc.LastError(), QStringLiteral("The document's encoding is not supported: x-no-such-thing"));
+    }
+
+    void nesting()
+    {
+        xhXMLDocument doc;
+        QVERIFY(doc.LoadXML("<a><b><c>text</c></b><d/></a>"));
+        QVERIFY(doc.NestsDeeperThan(3));
+        QVERIFY(!doc.NestsDeeperThan(4));
+        const int levels = 200000;
+        QVERIFY(doc.LoadXML(QByteArray("<x>").repeated(levels) + QByteArray("</x>").repeated(levels)));
+        QVERIFY(doc.NestsDeeperThan(levels - 1));
+        QVERIFY(!doc.NestsDeeperThan(levels));
     }
 
     void failuresSetLastError()
