@@ -1,8 +1,10 @@
 #include "core/group.h"
 
+#include "platform/fileio.h"
 #include "platform/instancelock.h"
 #include "platform/paths.h"
 #include "platform/prompter.h"
+#include "platform/settingsstore.h"
 #include "platform/textutil.h"
 
 #include <memory>
@@ -87,6 +89,12 @@ bool OpenGroupFolders(const QString& entry)
         SET_UploadsPath.clear();
         return false;
     }
+    // The lock is ours, so no one is saving the group's files: a temporary
+    // file of a save is what an interrupted one left behind.
+    RemoveInterruptedSaves(SET_DataPath, {QStringLiteral("Links.XML"), QStringLiteral("Uploads.XML"),
+                                          QStringLiteral("Settings.INI"), QStringLiteral("*.DAT"),
+                                          QStringLiteral("*.1280.*"), QStringLiteral("*.250.*")});
+    SettingsStore::RemoveInterruptedSaves();
     return true;
 }
 

@@ -30,7 +30,9 @@ QString GroupLockName(const QString& groupName);
 
 // The folder and lock steps of opening a group: sets SET_DataPath,
 // SET_UploadsPath and SET_GroupName, creates the data folder and takes the
-// group lock. On failure shows the message, clears what it set and returns false.
+// group lock, then removes what interrupted saves of the group's files and of
+// the global settings left behind. On failure shows the message, clears what
+// it set and returns false.
 bool OpenGroupFolders(const QString& entry);
 // Clears SET_GroupName and SET_DataPath after a failure further on; the lock
 // stays held until the next attempt or the end of the process.

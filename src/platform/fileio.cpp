@@ -1,12 +1,18 @@
 #include "platform/fileio.h"
 
+#include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QTemporaryFile>
+#include <QThread>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace ruvia {
 
@@ -139,6 +145,48 @@ bool FileObject::writeText(const QString& path, const QString& text, QString* er
                            const WriteOptions& options)
 {
     return writeBytes(path, text.toUtf8(), error, options);
+}
+
+int RemoveInterruptedSaves(const QString& folder, const QStringList& names)
+{
+    // QSaveFile writes "<name>.XXXXXX" beside the file (or links its unnamed
+    // temporary file there just before the rename), six letters or digits.
+    QStringList filters;
+    for (const QString& name : names)
+        filters.append(name + QStringLiteral(".??????"));
+    int removed = 0;
+    QDir dir(folder);
+    for (const QString& entry : dir.entryList(filters, QDir::Files | QDir::Hidden | QDir::System)) {
+        bool tail = true;
+        for (QChar c : QStringView(entry).last(6))
+            tail = tail && c.unicode() < 128 && c.isLetterOrNumber();
+        if (tail && dir.remove(entry))
+            ++removed;
+    }
+    return removed;
+}
+
+SaveLock::SaveLock(const QString& path, int timeoutMs)
+{
+    const QByteArray name = QFile::encodeName(path + QStringLiteral(".lock"));
+    const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    const QDeadlineTimer deadline(timeoutMs);
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+            ::close(fd);
+            return;
+        }
+        QThread::msleep(5);
+    }
+    m_fd = fd;
+}
+
+SaveLock::~SaveLock()
+{
+    if (m_fd >= 0)
+        ::close(m_fd); // closing drops the lock
 }
 
 } // namespace ruvia

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFileDevice>
 #include <QString>
+#include <QStringList>
 
 namespace ruvia {
 
@@ -32,6 +33,28 @@ public:
     // memory. Like every write it is atomic: a copy cut off (a full disk, a
     // read error) leaves no partial target, and an existing target intact.
     static bool copyFile(const QString& source, const QString& target, QString* error = nullptr);
+};
+
+// Removes in folder what interrupted saves of the named files left behind:
+// the writer's temporary files, named after the file with a dot and six
+// letters or digits ("Links.XML.a1B2c3"). Call it only while no one can be
+// saving those files (the group lock, or the file's SaveLock). names may
+// hold wildcards ("*.DAT"); letter case is ignored. Returns how many went.
+int RemoveInterruptedSaves(const QString& folder, const QStringList& names);
+
+// An advisory lock, among every running instance, on the saves of a file
+// they share: "<path>.lock" is locked, never removed. The system drops the
+// lock with its holder, so one left by a killed process never blocks.
+class SaveLock {
+public:
+    explicit SaveLock(const QString& path, int timeoutMs = 5000);
+    ~SaveLock();
+    SaveLock(const SaveLock&) = delete;
+    SaveLock& operator=(const SaveLock&) = delete;
+    bool isHeld() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
 };
 
 } // namespace ruvia

@@ -1,5 +1,6 @@
 #include "platform/settingsstore.h"
 
+#include "platform/fileio.h"
 #include "platform/inifile.h"
 #include "platform/log.h"
 #include "platform/textrules.h"
@@ -72,6 +73,10 @@ QVariant SettingsStore::ReadValue(const QString& section, const QString& key, Va
 bool SettingsStore::WriteValues(const QList<Entry>& entries)
 {
     const QString path = filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Another instance's read-modify-write must not run between ours: its
+    // keys would be lost. A lock that can't be had only costs that guarantee.
+    const SaveLock lock(path);
     IniFile ini;
     QString error;
     bool ok = ini.load(path, &error);
@@ -177,6 +182,13 @@ bool SettingsStore::SaveListLayout(const QString& key, const QList<int>& widths)
     for (int w : widths)
         parts.append(QString::number(w));
     return writeText(QStringLiteral("List Layout"), key, parts.join(u','));
+}
+
+int SettingsStore::RemoveInterruptedSaves()
+{
+    const QFileInfo file(filePath());
+    const SaveLock lock(file.filePath());
+    return lock.isHeld() ? ruvia::RemoveInterruptedSaves(file.absolutePath(), {file.fileName()}) : 0;
 }
 
 } // namespace ruvia

@@ -53,6 +53,10 @@ public:
     // Several values from one read of the file; each entry's value is its default.
     static QList<QVariant> ReadValues(const QList<Entry>& entries);
 
+    // Removes the temporary files that saves of the store cut short left
+    // behind; saves of other instances are held off meanwhile.
+    static int RemoveInterruptedSaves();
+
     static bool LoadWindowPlacement(const QString& section, const QString& key,
                                     WindowPlacement& out);
     static bool SaveWindowPlacement(const QString& section, const QString& key,

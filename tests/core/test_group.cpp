@@ -1,5 +1,6 @@
 #include "core/group.h"
 #include "platform/instancelock.h"
+#include "platform/settingsstore.h"
 #include "lockholder.h"
 #include "scriptedprompter.h"
 #include "testenv.h"
@@ -7,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
@@ -44,6 +46,39 @@ private Q_SLOTS:
         QVERIFY(QDir(SET_DataPath).exists());
         QVERIFY(IsGroupLockHeld());
         QVERIFY(prompter.messages().isEmpty());
+    }
+
+    // What saves cut short by a crash left behind goes when the group opens
+    // again; every other file stays.
+    void openingRemovesWhatInterruptedSavesLeft()
+    {
+        const QString folder = GetGroupDataPath(kGroup);
+        const QString config = QFileInfo(SettingsStore::filePath()).absolutePath();
+        QDir().mkpath(folder);
+        QDir().mkpath(config);
+        const QStringList leftovers{QStringLiteral("Links.XML.a1B2c3"), QStringLiteral("Uploads.XML.ZZZZZZ"),
+                                    QStringLiteral("Settings.INI.x9y8z7"), QStringLiteral("Tags History.DAT.Qw3rTy"),
+                                    QStringLiteral("links.xml.abcdef"), QStringLiteral("12345.1280.JPG.Ab12Cd")};
+        const QStringList kept{QStringLiteral("Links.XML"), QStringLiteral("Links.XML.bak"),
+                               QStringLiteral("Links.XML.abc-ef"), QStringLiteral("Links.XML.abcdefg"),
+                               QStringLiteral("Notes.TXT.abcdef"), QStringLiteral("12345.1280.JPG"),
+                               QStringLiteral("Settings.INI")};
+        for (const QString& name : leftovers + kept) {
+            QFile f(folder + u'/' + name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+        }
+        QFile settingsLeftover(SettingsStore::filePath() + QStringLiteral(".k1l2m3"));
+        QVERIFY(settingsLeftover.open(QIODevice::WriteOnly));
+        settingsLeftover.close();
+
+        test::ScriptedPrompter prompter;
+        QVERIFY(OpenGroupFolders(kGroup));
+        QStringList expected = kept;
+        expected.sort();
+        QCOMPARE(QDir(folder).entryList(QDir::Files), expected);
+        QVERIFY(!settingsLeftover.exists());
+        for (const QString& name : kept)
+            QFile::remove(folder + u'/' + name);
     }
 
     void dataFolderFailureIsReported()

@@ -11,6 +11,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace ruvia;
 
@@ -41,6 +44,39 @@ int fullDiskChild(const QString& dir, bool sync)
 class TestFileIo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void saveLockIsExclusiveAndDiesWithItsHolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Ruvia.ini"));
+        {
+            SaveLock first(path);
+            QVERIFY(first.isHeld());
+            QVERIFY(!SaveLock(path, 50).isHeld());
+        }
+        QVERIFY(SaveLock(path, 50).isHeld());
+
+        // A holder killed while it holds the lock leaves nothing that blocks.
+        int ready[2];
+        QVERIFY(::pipe(ready) == 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            SaveLock held(path);
+            const char c = held.isHeld() ? 'y' : 'n';
+            (void)!::write(ready[1], &c, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        char c = 0;
+        QCOMPARE(::read(ready[0], &c, 1), ssize_t(1));
+        QCOMPARE(c, 'y');
+        QVERIFY(!SaveLock(path, 50).isHeld());
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        QVERIFY(SaveLock(path, 50).isHeld());
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+
     void roundTripBytesAndText()
     {
         QTemporaryDir dir;
