@@ -2,11 +2,13 @@
 // client behind an HTTP proxy would talk to it.
 #include "platform/xmldocument.h"
 #include "standin.h"
+#include "testenv.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QHttpMultiPart>
 #include <QImage>
 #include <QJsonDocument>
@@ -14,10 +16,15 @@
 #include <QNetworkInterface>
 #include <QNetworkProxy>
 #include <QNetworkReply>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <csignal>
+#include <sys/socket.h>
 
 using namespace Qt::StringLiterals;
 using ruvia::xhXMLDocument;
@@ -175,6 +182,48 @@ QString xmlText(const QByteArray& xml, const QString& xpath)
     if (!doc.LoadXML(xml))
         return u"<not xml>"_s;
     return doc.GetText(xpath);
+}
+
+// A figure of /proc/<pid>/status, in kB (-1 when the process is gone).
+qint64 procStatusKb(qint64 pid, const QByteArray& field)
+{
+    QFile status(u"/proc/%1/status"_s.arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// True once the process has ended (gone, or a zombie nobody reaps yet).
+bool waitForEnd(qint64 pid, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    do {
+        QFile stat(u"/proc/%1/stat"_s.arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            return true;
+        const QByteArray text = stat.readAll();
+        if (text.mid(text.lastIndexOf(')') + 2, 1) == "Z")
+            return true;
+        QTest::qWait(50);
+    } while (timer.elapsed() < timeoutMs);
+    return false;
+}
+
+// Everything the server sends until it closes the connection (or timeoutMs).
+QByteArray readToEnd(QTcpSocket& socket, int timeoutMs = 5000)
+{
+    QByteArray got;
+    QElapsedTimer timer;
+    timer.start();
+    while (socket.state() == QAbstractSocket::ConnectedState && timer.elapsed() < timeoutMs) {
+        socket.waitForReadyRead(int(qMax<qint64>(1, timeoutMs - timer.elapsed())));
+        got += socket.readAll();
+    }
+    return got + socket.readAll();
 }
 
 } // namespace
@@ -832,6 +881,196 @@ private Q_SLOTS:
         QCOMPARE(r.status, 200);
         QCOMPARE(xmlText(r.body, u"/tumblr/tumblelog/@name"_s), u"solo"_s);
         QVERIFY(!r.body.contains("title="));
+    }
+
+    // A test that dies must not leave its stand-in behind.
+    void exitsWhenItsParentDies()
+    {
+        QProcess shell;
+        shell.setProgram(u"/bin/sh"_s);
+        shell.setArguments({u"-c"_s, u"\"$0\" --port 0 & echo \"pid $!\"; wait"_s,
+                            ruvia::test::binDir() + u"/ruvia-standin"_s});
+        shell.start();
+        QVERIFY(shell.waitForStarted());
+        QByteArray out;
+        while (!out.contains("listening on") && shell.waitForReadyRead(10000))
+            out += shell.readAllStandardOutput();
+        const QRegularExpressionMatch m = QRegularExpression(u"pid (\\d+)"_s).match(QString::fromLatin1(out));
+        QVERIFY2(m.hasMatch(), out.constData());
+        const qint64 pid = m.captured(1).toLongLong();
+        shell.kill();
+        shell.waitForFinished();
+        const bool ended = waitForEnd(pid, 5000);
+        if (!ended)
+            ::kill(pid_t(pid), SIGKILL);
+        QVERIFY(ended);
+    }
+
+    // A client that ends its sending after the request still gets the reply.
+    void halfCloseGetsItsReply_data()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        QTest::newRow("at once") << QByteArray();
+        QTest::newRow("after a delay") << QByteArray(R"({"endpoint":"read","kind":"delay","ms":300})");
+        QTest::newRow("paced") << QByteArray(R"({"endpoint":"read","kind":"slow","chunkBytes":100,"chunkDelayMs":20})");
+    }
+    void halfCloseGetsItsReply()
+    {
+        QFETCH(QByteArray, fault);
+        if (!fault.isEmpty())
+            QVERIFY(m_standin.addFault(QJsonDocument::fromJson(fault).object()));
+        QTcpSocket socket;
+        socket.connectToHost(u"127.0.0.1"_s, m_standin.port());
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write(request("GET", "http://mainblog.tumblr.com/api/read?id=" + m_postId.toLatin1()));
+        QVERIFY(socket.waitForBytesWritten(5000));
+        QVERIFY(::shutdown(int(socket.socketDescriptor()), SHUT_WR) == 0);
+        const QByteArray got = readToEnd(socket);
+        QVERIFY2(got.startsWith("HTTP/1.1 200 OK\r\n"), got.left(200).constData());
+        QVERIFY(got.contains(m_postId.toLatin1()));
+    }
+
+    void multipartWithoutBoundaryRefused_data()
+    {
+        QTest::addColumn<QByteArray>("contentType");
+        QTest::newRow("no parameters") << QByteArray("multipart/form-data");
+        QTest::newRow("other parameter") << QByteArray("multipart/form-data; charset=utf-8");
+        QTest::newRow("empty boundary") << QByteArray("Multipart/Form-Data; boundary=\"\"");
+    }
+    void multipartWithoutBoundaryRefused()
+    {
+        QFETCH(QByteArray, contentType);
+        const QByteArray body = urlEncoded({{"email", kEmail}, {"password", kPassword}});
+        const Reply r = post(request("POST", "http://www.tumblr.com/api/authenticate", body, contentType));
+        QCOMPARE(r.status, 400);
+        QCOMPARE(r.body, QByteArray("Malformed form: no boundary."));
+    }
+
+    // What a client sends or leaves unread cannot make the server's memory
+    // grow without bound, and a connection left idle is closed.
+    void trailersAreBounded_data()
+    {
+        QTest::addColumn<QByteArray>("trailer");
+        QTest::newRow("many lines") << QByteArray("X-Trailer: 1\r\n").repeated(20000);
+        QTest::newRow("one endless line") << "X-Trailer: " + QByteArray(300000, 'a');
+    }
+    void trailersAreBounded()
+    {
+        QFETCH(QByteArray, trailer);
+        QTcpSocket socket;
+        socket.connectToHost(u"127.0.0.1"_s, m_standin.port());
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write("POST http://www.tumblr.com/api/authenticate HTTP/1.1\r\nHost: www.tumblr.com\r\n"
+                     "Transfer-Encoding: chunked\r\n\r\n0\r\n" + trailer);
+        QByteArray buffer;
+        const Reply r = readReply(socket, buffer);
+        QCOMPARE(r.status, 431);
+    }
+
+    void declaredBodySizesTakeNoMemory()
+    {
+        const qint64 before = procStatusKb(m_standin.pid(), "VmSize");
+        QList<QTcpSocket*> sockets;
+        for (int i = 0; i < 4; ++i) {
+            auto* socket = new QTcpSocket(this);
+            socket->connectToHost(u"127.0.0.1"_s, m_standin.port());
+            QVERIFY(socket->waitForConnected(5000));
+            socket->write("POST http://www.tumblr.com/api/write HTTP/1.1\r\nHost: www.tumblr.com\r\n"
+                          "Content-Type: multipart/form-data; boundary=x\r\nContent-Length: 400000000\r\n\r\n--x\r\n");
+            QVERIFY(socket->waitForBytesWritten(5000));
+            sockets.append(socket);
+        }
+        QTest::qWait(300);
+        const qint64 grown = procStatusKb(m_standin.pid(), "VmSize") - before;
+        qDeleteAll(sockets);
+        QVERIFY2(grown < 256 * 1024, qPrintable(u"%1 kB"_s.arg(grown)));
+    }
+
+    void unreadPipelinedRepliesAreNotHeld()
+    {
+        QImage noise(700, 500, QImage::Format_RGB32);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, QRandomGenerator::global()->generate());
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        noise.save(&buffer, "PNG");
+        const Reply w = post(postMultipart("http://www.tumblr.com/api/write", writeFields(png)));
+        QCOMPARE(w.status, 201);
+        const QString url = m_standin.posts().last().toObject().value(u"urls"_s).toObject()
+                                .value(u"1280"_s).toString();
+        const QByteArray one = request("GET", url.toLatin1());
+        const qsizetype pictureBytes = post(one).body.size();
+        QVERIFY(pictureBytes > 50000);
+        QTcpSocket socket;
+        socket.connectToHost(u"127.0.0.1"_s, m_standin.port());
+        QVERIFY(socket.waitForConnected(5000));
+        socket.setReadBufferSize(4096); // we read nothing: the replies pile up at the server
+        const qint64 before = procStatusKb(m_standin.pid(), "VmRSS");
+        const int count = 300;
+        socket.write(one.repeated(count));
+        QTest::qWait(1000);
+        const qint64 grown = procStatusKb(m_standin.pid(), "VmRSS") - before;
+        QVERIFY2(grown < 64 * 1024, qPrintable(u"%1 kB for %2 kB of replies"_s.arg(grown).arg(count * pictureBytes / 1024)));
+        // Reading resumes the replies, all of them.
+        socket.setReadBufferSize(0);
+        QByteArray unread;
+        for (int i = 0; i < count; ++i) {
+            const Reply r = readReply(socket, unread);
+            QVERIFY2(r.ok && r.body.size() == pictureBytes, qPrintable(QString::number(i)));
+        }
+    }
+
+    void idleConnectionsAreClosed_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("nothing") << QByteArray();
+        QTest::newRow("half a head") << QByteArray("GET /api/read HTTP/1.1\r\nHost: a");
+        QTest::newRow("half a body")
+            << QByteArray("POST /api/authenticate HTTP/1.1\r\nHost: www.tumblr.com\r\nContent-Length: 100\r\n\r\nemail=");
+        QTest::newRow("after a reply")
+            << QByteArray("GET http://mainblog.tumblr.com/api/read HTTP/1.1\r\nHost: mainblog.tumblr.com\r\n\r\n");
+    }
+    void idleConnectionsAreClosed()
+    {
+        QFETCH(QByteArray, sent);
+        StandIn quick;
+        QVERIFY2(quick.start({u"--account"_s, u"me@example.com:secret"_s, u"--blog"_s,
+                              u"me@example.com:mainblog:Main Blog"_s, u"--idle-timeout"_s, u"300"_s}),
+                 qPrintable(quick.errorOutput()));
+        QTcpSocket socket;
+        socket.connectToHost(u"127.0.0.1"_s, quick.port());
+        QVERIFY(socket.waitForConnected(5000));
+        socket.write(sent);
+        QElapsedTimer timer;
+        timer.start();
+        readToEnd(socket, 5000);
+        QVERIFY(socket.state() != QAbstractSocket::ConnectedState);
+        QVERIFY(timer.elapsed() >= 250);
+    }
+
+    // The log keeps every request's fields, but the raw bytes of only a
+    // bounded amount of them.
+    void requestLogKeepsNoLargeBodies()
+    {
+        QList<Field> fields{{"email", kEmail}, {"password", kPassword}};
+        for (int i = 0; i < 40; ++i)
+            fields.append({"pad" + QByteArray::number(i), QByteArray(60000, char('a' + i % 26))});
+        QCOMPARE(post(postMultipart("http://www.tumblr.com/api/authenticate", fields)).status, 200);
+        const QByteArray log = m_standin.control("GET", u"/_standin/requests"_s);
+        QVERIFY2(log.size() < 256 * 1024, qPrintable(QString::number(log.size())));
+        const QJsonObject entry = QJsonDocument::fromJson(log).array().last().toObject();
+        QCOMPARE(StandIn::fields(entry).size(), fields.size());
+        QCOMPARE(StandIn::field(entry, u"email"_s).value(u"value"_s).toString(), QString::fromLatin1(kEmail));
+        for (const Field& f : fields) {
+            const QJsonObject logged = StandIn::field(entry, QString::fromLatin1(f.name));
+            QCOMPARE(logged.value(u"size"_s).toInteger(), f.value.size());
+            QCOMPARE(logged.value(u"sha256"_s).toString().toLatin1(),
+                     QCryptographicHash::hash(f.value, QCryptographicHash::Sha256).toHex());
+            if (logged.contains(u"base64"_s))
+                QCOMPARE(StandIn::fieldBytes(entry, QString::fromLatin1(f.name)), f.value);
+        }
     }
 
     void listensOnLoopbackOnly()

@@ -27,6 +27,7 @@ public:
     bool isRunning() const;
 
     quint16 port() const { return m_port; }
+    qint64 pid() const { return m_process.processId(); }
     // "127.0.0.1": set it with port() as the client's HTTP proxy.
     static QString host() { return QStringLiteral("127.0.0.1"); }
     // "http://127.0.0.1:PORT"

@@ -72,7 +72,8 @@ QByteArray headerParameter(const QByteArray& header, const QByteArray& name)
 
 bool Form::parse(const QByteArray& contentType, QByteArray body, QString* error)
 {
-    const QByteArray mime = contentType.left(contentType.indexOf(';')).trimmed().toLower();
+    const qsizetype semi = contentType.indexOf(';');
+    const QByteArray mime = (semi < 0 ? contentType : contentType.left(semi)).trimmed().toLower();
     if (mime == "multipart/form-data") {
         m_kind = Kind::Multipart;
         const QByteArray boundary = headerParameter(contentType, "boundary");

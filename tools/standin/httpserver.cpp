@@ -3,16 +3,27 @@
 #include <QDateTime>
 #include <QHostAddress>
 #include <QLocale>
-#include <QTcpSocket>
+#include <QSocketNotifier>
+#include <QTcpServer>
 #include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace standin {
 
 namespace {
 constexpr qsizetype kMaxHead = 64 * 1024;
 constexpr qint64 kMaxBody = qint64(512) * 1024 * 1024;
-// Qt's own socket buffer stays small and warm while a body streams in.
-constexpr qint64 kBodyBuffer = 256 * 1024;
+// A declared length is reserved up to this; a larger body grows as it comes.
+constexpr qint64 kReserveLimit = 16 * 1024 * 1024;
+// Reads stay small and warm while a body streams in.
+constexpr qint64 kReadPiece = 256 * 1024;
+// Replies a client leaves unread beyond this hold back its next request.
+constexpr qsizetype kMaxUnsent = 1024 * 1024;
 
 bool hasToken(const QByteArray& list, const QByteArray& token)
 {
@@ -103,36 +114,153 @@ void HttpResponse::setHeader(const QByteArray& name, const QByteArray& value)
     headers.append(HttpHeader{name, value});
 }
 
-HttpConnection::HttpConnection(QTcpSocket* socket, RequestHandler* handler, QObject* parent)
-    : QObject(parent), m_socket(socket), m_handler(handler)
+// A TCP connection on a non-blocking descriptor. Unlike QTcpSocket it keeps
+// the two directions apart: the end of the client's sending is news, not the
+// end of the connection, and nothing is read that the owner did not ask for.
+class Peer {
+public:
+    Peer(int fd, QObject* owner, std::function<void()> readable, std::function<void()> written,
+         std::function<void()> broken)
+        : m_fd(fd), m_broken(std::move(broken))
+    {
+        ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK);
+        m_reader = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Read, owner);
+        m_writer = new QSocketNotifier(qintptr(m_fd), QSocketNotifier::Write, owner);
+        m_writer->setEnabled(false);
+        QObject::connect(m_reader, &QSocketNotifier::activated, owner, std::move(readable));
+        QObject::connect(m_writer, &QSocketNotifier::activated, owner,
+                         [this, written = std::move(written)] {
+                             if (flush())
+                                 written();
+                         });
+    }
+    ~Peer() { abort(); }
+
+    // Bytes read (> 0), 0 when none are there now, -1 when the client has sent
+    // its last byte or the connection broke.
+    qint64 read(char* data, qint64 max)
+    {
+        if (m_fd < 0 || m_ended)
+            return -1;
+        const ssize_t n = ::recv(m_fd, data, size_t(max), 0);
+        if (n > 0)
+            return n;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return 0;
+        m_ended = true;
+        m_reader->setEnabled(false);
+        return -1;
+    }
+    // Whether the owner hears of input (it reads nothing it does not ask for).
+    void setReading(bool on)
+    {
+        if (m_fd >= 0)
+            m_reader->setEnabled(on && !m_ended);
+    }
+    void write(const char* data, qsizetype size)
+    {
+        if (m_fd < 0)
+            return;
+        if (m_outPos > 0 && m_outPos >= m_out.size() / 2) {
+            m_out.remove(0, m_outPos);
+            m_outPos = 0;
+        }
+        m_out.append(data, size);
+        flush();
+    }
+    void write(const QByteArray& data) { write(data.constData(), data.size()); }
+    qsizetype pending() const { return m_out.size() - m_outPos; }
+    // No more output: the client sees the end once what is queued has gone.
+    void finish()
+    {
+        m_finishing = true;
+        flush();
+    }
+    void abort()
+    {
+        if (m_fd < 0)
+            return;
+        // This may run inside a notifier's own signal.
+        for (QSocketNotifier* n : {m_reader, m_writer}) {
+            n->setEnabled(false);
+            n->deleteLater();
+        }
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    // False when the connection broke (the owner has heard of it then).
+    bool flush()
+    {
+        while (m_fd >= 0 && pending() > 0) {
+            const ssize_t n = ::send(m_fd, m_out.constData() + m_outPos, size_t(pending()), MSG_NOSIGNAL);
+            if (n > 0) {
+                m_outPos += n;
+                continue;
+            }
+            if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+                m_writer->setEnabled(true);
+                return true;
+            }
+            abort();
+            m_broken();
+            return false;
+        }
+        if (m_fd < 0)
+            return false;
+        m_out.clear();
+        m_outPos = 0;
+        m_writer->setEnabled(false);
+        if (m_finishing) {
+            ::shutdown(m_fd, SHUT_WR);
+            abort();
+            m_broken();
+            return false;
+        }
+        return true;
+    }
+
+    int m_fd;
+    std::function<void()> m_broken;
+    QSocketNotifier* m_reader = nullptr;
+    QSocketNotifier* m_writer = nullptr;
+    QByteArray m_out;
+    qsizetype m_outPos = 0;
+    bool m_ended = false;
+    bool m_finishing = false;
+};
+
+HttpConnection::HttpConnection(qintptr descriptor, RequestHandler* handler, int idleTimeoutMs,
+                               QObject* parent)
+    : QObject(parent), m_handler(handler), m_idleTimeoutMs(idleTimeoutMs)
 {
-    m_socket->setParent(this);
+    m_peer = new Peer(
+        int(descriptor), this, [this] { process(); }, [this] { onWritten(); },
+        [this] { closed(); });
     m_readTimer = new QTimer(this);
     connect(m_readTimer, &QTimer::timeout, this, [this] {
         if (m_state == State::Closed)
             return;
-        m_in += m_socket->read(m_readBytes);
-        process();
+        if (readInput(m_readBytes))
+            process();
     });
-    connect(m_socket, &QTcpSocket::readyRead, this, &HttpConnection::onReadyRead);
-    connect(m_socket, &QTcpSocket::disconnected, this, [this] {
-        m_state = State::Closed;
-        m_readTimer->stop();
-        deleteLater();
-    });
+    m_idle = new QTimer(this);
+    m_idle->setSingleShot(true);
+    connect(m_idle, &QTimer::timeout, this, &HttpConnection::drop);
+    stillMoving();
 }
 
-void HttpConnection::onReadyRead()
+HttpConnection::~HttpConnection()
 {
-    if (m_state == State::Closed)
-        return;
-    const bool inBody = m_state != State::Head && m_state != State::Handling;
-    if (m_readBytes > 0 && inBody)
-        return; // the read timer takes the body in small pieces
-    // Body bytes go straight from the socket into the request (see process()).
-    if (!inBody || available() > 0 || (m_state != State::Body && m_state != State::ChunkData))
-        m_in += m_socket->readAll();
-    process();
+    delete m_peer;
+}
+
+void HttpConnection::stillMoving()
+{
+    if (m_idleTimeoutMs > 0 && m_state != State::Handling && m_state != State::Closed)
+        m_idle->start(m_idleTimeoutMs);
 }
 
 qsizetype HttpConnection::findLineEnd() const
@@ -140,8 +268,65 @@ qsizetype HttpConnection::findLineEnd() const
     return m_in.indexOf("\r\n", m_pos);
 }
 
+// Up to max more bytes of input after what is there; false when none came.
+bool HttpConnection::readInput(qint64 max)
+{
+    if (m_pos > 0) {
+        m_in.remove(0, m_pos);
+        m_pos = 0;
+    }
+    const qsizetype old = m_in.size();
+    m_in.resize(old + qsizetype(max));
+    const qint64 n = m_peer->read(m_in.data() + old, max);
+    m_in.resize(old + qMax<qint64>(0, n));
+    if (n < 0)
+        m_inputEnded = true;
+    if (n <= 0)
+        return false;
+    stillMoving();
+    return true;
+}
+
+// Body bytes go straight from the system into the request: large uploads
+// must not pay for extra buffers.
+bool HttpConnection::readBody()
+{
+    const qsizetype take = qsizetype(qMin<qint64>(m_remaining, kReadPiece));
+    const qsizetype old = m_request.body.size();
+    m_request.body.resize(old + take);
+    const qint64 n = m_peer->read(m_request.body.data() + old, take);
+    m_request.body.resize(old + qMax<qint64>(0, n));
+    if (n < 0)
+        m_inputEnded = true;
+    if (n <= 0)
+        return false;
+    m_remaining -= n;
+    stillMoving();
+    return true;
+}
+
 void HttpConnection::process()
 {
+    if (m_state == State::Handling || m_state == State::Closed || m_waitingForOutput) {
+        m_peer->setReading(false);
+        return;
+    }
+    // Where more input is needed: while the body is read slowly on purpose,
+    // only the read timer brings it.
+    auto more = [this](bool body) {
+        if (m_readBytes > 0)
+            return false;
+        const bool got = body ? readBody() : readInput(kReadPiece);
+        if (got || !m_inputEnded)
+            return got;
+        // The client said all it will say: what is not a whole request never will be.
+        if (m_state != State::Head || available() > 0)
+            drop();
+        else
+            close();
+        return false;
+    };
+    m_peer->setReading(m_readBytes == 0);
     for (;;) {
         switch (m_state) {
         case State::Head: {
@@ -150,12 +335,10 @@ void HttpConnection::process()
             const qsizetype end = m_in.indexOf("\r\n\r\n", m_pos);
             if (end < 0) {
                 if (available() > kMaxHead)
-                    fail(431, "Request head too large.");
-                else if (m_pos == m_in.size()) {
-                    m_in.clear();
-                    m_pos = 0;
-                }
-                return;
+                    return fail(431, "Request head too large.");
+                if (!more(false))
+                    return;
+                break;
             }
             const QByteArray head = m_in.mid(m_pos, end - m_pos);
             m_pos = end + 4;
@@ -168,55 +351,35 @@ void HttpConnection::process()
             if (readBytes > 0) {
                 m_readBytes = readBytes;
                 m_readDelayMs = qMax(1, readDelayMs);
-                m_socket->setReadBufferSize(readBytes);
                 m_readTimer->start(m_readDelayMs);
             }
             if (m_request.version == "HTTP/1.1" &&
                 m_request.header("Expect").compare("100-continue", Qt::CaseInsensitive) == 0)
-                m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-            if (readBytes <= 0)
-                m_socket->setReadBufferSize(kBodyBuffer);
+                m_peer->write("HTTP/1.1 100 Continue\r\n\r\n");
             if (m_request.chunked) {
                 m_state = State::ChunkSize;
             } else if (m_remaining > 0) {
-                m_request.body.reserve(qsizetype(m_remaining));
+                // What is declared is not yet sent: the rest grows as it comes.
+                m_request.body.reserve(qsizetype(qMin<qint64>(m_remaining, kReserveLimit)));
                 m_state = State::Body;
             } else {
-                finishRequest();
-                return;
+                return finishRequest();
             }
             break;
         }
         case State::Body:
         case State::ChunkData: {
-            qsizetype take = qsizetype(qMin<qint64>(available(), m_remaining));
+            const qsizetype take = qsizetype(qMin<qint64>(available(), m_remaining));
             if (take > 0) {
                 m_request.body.append(m_in.constData() + m_pos, take);
                 m_pos += take;
-            } else {
-                m_in.clear();
-                m_pos = 0;
-                if (m_readBytes > 0)
-                    return;
-                // One copy, from the socket into the body's reserved space:
-                // large uploads must not pay for extra buffers.
-                take = qsizetype(qMin<qint64>(m_socket->bytesAvailable(), m_remaining));
-                if (take <= 0)
-                    return;
-                const qsizetype old = m_request.body.size();
-                m_request.body.resize(old + take);
-                const qint64 got = m_socket->read(m_request.body.data() + old, take);
-                m_request.body.resize(old + qMax<qint64>(0, got));
-                if (got <= 0)
-                    return;
-                take = qsizetype(got);
+                m_remaining -= take;
+            } else if (!more(true)) {
+                return;
             }
-            m_remaining -= take;
             if (m_remaining == 0) {
-                if (m_state == State::Body) {
-                    finishRequest();
-                    return;
-                }
+                if (m_state == State::Body)
+                    return finishRequest();
                 m_state = State::ChunkEnd;
             }
             break;
@@ -225,8 +388,10 @@ void HttpConnection::process()
             const qsizetype end = findLineEnd();
             if (end < 0) {
                 if (available() > 1024)
-                    fail(400, "Bad chunk size line.");
-                return;
+                    return fail(400, "Bad chunk size line.");
+                if (!more(false))
+                    return;
+                break;
             }
             QByteArray line = m_in.mid(m_pos, end - m_pos);
             m_pos = end + 2;
@@ -235,12 +400,11 @@ void HttpConnection::process()
                 line.truncate(semi);
             bool ok = false;
             const qint64 size = line.trimmed().toLongLong(&ok, 16);
-            if (!ok || size < 0 || m_request.body.size() + size > kMaxBody) {
-                fail(400, "Bad chunk size.");
-                return;
-            }
+            if (!ok || size < 0 || size > kMaxBody - m_request.body.size())
+                return fail(400, "Bad chunk size.");
             if (size == 0) {
                 m_state = State::Trailer;
+                m_trailerBytes = 0;
             } else {
                 m_remaining = size;
                 m_state = State::ChunkData;
@@ -248,25 +412,32 @@ void HttpConnection::process()
             break;
         }
         case State::ChunkEnd:
-            if (available() < 2)
-                return;
-            if (m_in.at(m_pos) != '\r' || m_in.at(m_pos + 1) != '\n') {
-                fail(400, "Bad chunk end.");
-                return;
+            if (available() < 2) {
+                if (!more(false))
+                    return;
+                break;
             }
+            if (m_in.at(m_pos) != '\r' || m_in.at(m_pos + 1) != '\n')
+                return fail(400, "Bad chunk end.");
             m_pos += 2;
             m_state = State::ChunkSize;
             break;
         case State::Trailer: {
             const qsizetype end = findLineEnd();
-            if (end < 0)
-                return;
-            const bool last = end == m_pos;
-            m_pos = end + 2;
-            if (last) {
-                finishRequest();
-                return;
+            if (end < 0) {
+                if (m_trailerBytes + available() > kMaxHead)
+                    return fail(431, "Trailer section too large.");
+                if (!more(false))
+                    return;
+                break;
             }
+            const bool last = end == m_pos;
+            m_trailerBytes += end + 2 - m_pos;
+            m_pos = end + 2;
+            if (last)
+                return finishRequest();
+            if (m_trailerBytes > kMaxHead)
+                return fail(431, "Trailer section too large.");
             break;
         }
         case State::Handling:
@@ -364,9 +535,10 @@ void HttpConnection::fail(int status, const QByteArray& text)
 void HttpConnection::finishRequest()
 {
     m_state = State::Handling;
+    m_idle->stop();
     m_readTimer->stop();
     m_readBytes = 0;
-    m_socket->setReadBufferSize(0);
+    m_peer->setReading(false);
     m_handler->onRequest(this, m_request);
 }
 
@@ -386,11 +558,11 @@ void HttpConnection::respond(const HttpResponse& response, const Pacing& pacing)
         m_closeAfter = response.close || !m_keepAlive;
         const QByteArray body = m_request.method == "HEAD" ? QByteArray() : response.body;
         if (pacing.chunkBytes <= 0 || body.isEmpty()) {
-            m_socket->write(head + body);
+            m_peer->write(head + body);
             replyDone();
             return;
         }
-        m_socket->write(head);
+        m_peer->write(head);
         m_out = body;
         m_outPos = 0;
         m_chunkBytes = pacing.chunkBytes;
@@ -408,8 +580,7 @@ void HttpConnection::writeNextChunk()
     if (m_state == State::Closed)
         return;
     const qsizetype n = qMin<qsizetype>(m_chunkBytes, m_out.size() - m_outPos);
-    m_socket->write(m_out.constData() + m_outPos, n);
-    m_socket->flush();
+    m_peer->write(m_out.constData() + m_outPos, n);
     m_outPos += n;
     if (m_outPos >= m_out.size()) {
         m_out.clear();
@@ -421,55 +592,95 @@ void HttpConnection::writeNextChunk()
 
 void HttpConnection::replyDone()
 {
-    m_answering = false;
-    if (m_closeAfter) {
-        m_state = State::Closed;
-        m_socket->disconnectFromHost();
+    if (m_state == State::Closed)
         return;
-    }
+    m_answering = false;
+    if (m_closeAfter)
+        return close();
     m_state = State::Head;
     m_request = HttpRequest();
     logSeq = 0;
     faultJson.clear();
-    // A pipelined request may already be waiting.
-    QTimer::singleShot(0, this, [this] {
-        if (m_state != State::Head)
-            return;
-        m_in += m_socket->readAll();
-        process();
-    });
+    stillMoving();
+    // A pipelined request may already be waiting; it is read once the
+    // replies before it have gone out.
+    m_waitingForOutput = m_peer->pending() > kMaxUnsent;
+    if (!m_waitingForOutput)
+        QTimer::singleShot(0, this, &HttpConnection::process);
 }
 
-void HttpConnection::drop()
+void HttpConnection::onWritten()
+{
+    stillMoving();
+    if (m_waitingForOutput && m_peer->pending() <= kMaxUnsent) {
+        m_waitingForOutput = false;
+        process();
+    }
+}
+
+// Ends the connection once what is queued has gone out.
+void HttpConnection::close()
 {
     if (m_state == State::Closed)
         return;
     m_state = State::Closed;
+    m_idle->stop();
     m_readTimer->stop();
-    m_socket->abort();
+    m_peer->setReading(false);
+    m_peer->finish();
+}
+
+// The connection has ended: finished, broken or dropped.
+void HttpConnection::closed()
+{
+    m_state = State::Closed;
+    m_idle->stop();
+    m_readTimer->stop();
     deleteLater();
 }
 
-HttpServer::HttpServer(RequestHandler* handler, QObject* parent)
-    : QObject(parent), m_handler(handler)
+void HttpConnection::drop()
 {
-    connect(&m_server, &QTcpServer::newConnection, this, &HttpServer::onNewConnection);
+    if (!m_peer->isOpen())
+        return;
+    m_peer->abort();
+    closed();
+}
+
+class HttpServer::Listener : public QTcpServer {
+public:
+    std::function<void(qintptr)> incoming;
+
+protected:
+    void incomingConnection(qintptr descriptor) override { incoming(descriptor); }
+};
+
+HttpServer::HttpServer(RequestHandler* handler, int idleTimeoutMs, QObject* parent)
+    : QObject(parent), m_server(new Listener), m_handler(handler), m_idleTimeoutMs(idleTimeoutMs)
+{
+    m_server->incoming = [this](qintptr descriptor) {
+        new HttpConnection(descriptor, m_handler, m_idleTimeoutMs, this);
+    };
+}
+
+HttpServer::~HttpServer()
+{
+    delete m_server;
 }
 
 bool HttpServer::listen(quint16 port)
 {
-    return m_server.listen(QHostAddress(QHostAddress::LocalHost), port);
+    return m_server->listen(QHostAddress(QHostAddress::LocalHost), port);
 }
 
 quint16 HttpServer::port() const
 {
-    return m_server.serverPort();
+    return m_server->serverPort();
 }
 
-void HttpServer::onNewConnection()
+QString HttpServer::errorString() const
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection())
-        new HttpConnection(socket, m_handler, this);
+    return m_server->errorString();
 }
 
 } // namespace standin

@@ -1,15 +1,14 @@
 #pragma once
 // A small single-threaded HTTP/1.1 server on the Qt event loop: keep-alive,
-// Content-Length and chunked request bodies, Expect: 100-continue, and paced
-// or dropped replies for fault injection.
+// pipelining, Content-Length and chunked request bodies, Expect: 100-continue,
+// and paced or dropped replies for fault injection. What a client sends or
+// leaves unread is bounded.
 #include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QTcpServer>
 
-class QTcpSocket;
 class QTimer;
 
 namespace standin {
@@ -68,10 +67,19 @@ public:
     virtual void onRequest(HttpConnection* connection, HttpRequest& request) = 0;
 };
 
+class Peer;
+
+// One client connection. It reads only what the request being parsed needs,
+// never while a request is being answered or while earlier replies wait
+// unread, so a client can make it hold at most one request and about one
+// reply. A client that ends its sending (a half-close) still gets the reply
+// to what it sent; a connection that moves no byte for the idle time-out is
+// closed.
 class HttpConnection : public QObject {
     Q_OBJECT
 public:
-    HttpConnection(QTcpSocket* socket, RequestHandler* handler, QObject* parent);
+    HttpConnection(qintptr descriptor, RequestHandler* handler, int idleTimeoutMs, QObject* parent);
+    ~HttpConnection() override;
 
     bool keepAlive() const { return m_keepAlive; }
     void respond(const HttpResponse& response, const Pacing& pacing = {});
@@ -84,27 +92,39 @@ public:
 private:
     enum class State { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailer, Handling, Closed };
 
-    void onReadyRead();
     void process();
+    bool readInput(qint64 max);
+    bool readBody();
     bool parseHead(const QByteArray& head);
     void fail(int status, const QByteArray& text);
     void finishRequest();
     void writeNextChunk();
     void replyDone();
+    void onWritten();
+    void stillMoving();
+    void close();
+    void closed();
     qsizetype available() const { return m_in.size() - m_pos; }
     qsizetype findLineEnd() const;
 
-    QTcpSocket* m_socket;
+    Peer* m_peer;
     RequestHandler* m_handler;
     State m_state = State::Head;
     QByteArray m_in;
     qsizetype m_pos = 0;
     HttpRequest m_request;
     qint64 m_remaining = 0;
+    qsizetype m_trailerBytes = 0;
     bool m_keepAlive = true;
+    bool m_inputEnded = false;
+    // Replies pile up unread: the next request waits until they have gone.
+    bool m_waitingForOutput = false;
+    bool m_closing = false;
     int m_readBytes = 0;
     int m_readDelayMs = 0;
     QTimer* m_readTimer = nullptr;
+    QTimer* m_idle = nullptr;
+    int m_idleTimeoutMs;
     // Reply being paced out.
     QByteArray m_out;
     qsizetype m_outPos = 0;
@@ -117,17 +137,19 @@ private:
 class HttpServer : public QObject {
     Q_OBJECT
 public:
-    explicit HttpServer(RequestHandler* handler, QObject* parent = nullptr);
+    // idleTimeoutMs: a connection that moves no byte that long is closed.
+    explicit HttpServer(RequestHandler* handler, int idleTimeoutMs = 60000, QObject* parent = nullptr);
+    ~HttpServer() override;
     // Listens on 127.0.0.1 only.
     bool listen(quint16 port);
     quint16 port() const;
-    QString errorString() const { return m_server.errorString(); }
+    QString errorString() const;
 
 private:
-    void onNewConnection();
-
-    QTcpServer m_server;
+    class Listener;
+    Listener* m_server;
     RequestHandler* m_handler;
+    int m_idleTimeoutMs;
 };
 
 } // namespace standin

@@ -7,8 +7,10 @@
 #include <QCoreApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -29,7 +31,10 @@ int main(int argc, char** argv)
     const QCommandLineOption data(u"data"_s, u"Keeps posts and pictures in this folder."_s,
                                   u"DIR"_s);
     const QCommandLineOption fault(u"fault"_s, u"Arms a fault (JSON object)."_s, u"JSON"_s);
-    parser.addOptions({port, account, blog, demo, data, fault});
+    const QCommandLineOption idle(u"idle-timeout"_s,
+                                  u"Closes a connection that moves no byte this long."_s, u"MS"_s,
+                                  u"60000"_s);
+    parser.addOptions({port, account, blog, demo, data, fault, idle});
     parser.process(app);
 
     auto die = [](const QString& message) {
@@ -66,7 +71,21 @@ int main(int argc, char** argv)
     if (!ok || portNumber > 65535)
         return die(u"bad --port"_s);
 
-    standin::HttpServer server(&service);
+    const int idleMs = parser.value(idle).toInt(&ok);
+    if (!ok || idleMs < 0)
+        return die(u"bad --idle-timeout"_s);
+
+    // A test that aborts must not leave its stand-in running: when the
+    // process that started it ends, it ends too.
+    const pid_t parent = getppid();
+    QTimer orphanCheck;
+    QObject::connect(&orphanCheck, &QTimer::timeout, &app, [parent] {
+        if (getppid() != parent)
+            QCoreApplication::exit(0);
+    });
+    orphanCheck.start(200);
+
+    standin::HttpServer server(&service, idleMs);
     if (!server.listen(quint16(portNumber)))
         return die(u"cannot listen: "_s + server.errorString());
     service.setPort(server.port());

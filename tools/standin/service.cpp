@@ -28,6 +28,8 @@ namespace standin {
 
 namespace {
 constexpr qsizetype kSmallField = 64 * 1024;
+// The raw bytes a log entry keeps of its fields, all together.
+constexpr qsizetype kLoggedBytes = 64 * 1024;
 constexpr int kDefaultReadCount = 20;
 constexpr int kMaxReadCount = 50;
 constexpr int kFetchTimeoutMs = 30000;
@@ -148,11 +150,11 @@ QByteArray sha256Hex(const QByteArray& bytes)
     return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex();
 }
 
-QJsonObject fieldJson(const FormField& f)
+QJsonObject fieldJson(const FormField& f, bool keepBytes)
 {
     QJsonObject o;
     o.insert(u"name"_s, QString::fromUtf8(f.name));
-    if (f.value.size() < kSmallField) {
+    if (keepBytes) {
         QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         const QString text = decoder.decode(f.value);
         if (!decoder.hasError())
@@ -302,7 +304,12 @@ Service::Service(QObject* parent) : QObject(parent)
 
 Service::Hash Service::hashLater(const QByteArray& bytes)
 {
-    return std::async(std::launch::async, [bytes] { return sha256Hex(bytes); }).share();
+    // The bytes go as soon as they are hashed, not with the last copy of the future.
+    return std::async(std::launch::async, [data = bytes]() mutable {
+               const QByteArray hash = sha256Hex(data);
+               data = QByteArray();
+               return hash;
+           }).share();
 }
 
 void Service::settle(bool wait)
@@ -317,15 +324,13 @@ void Service::settle(bool wait)
             ++i;
             continue;
         }
-        for (QJsonObject& entry : m_log)
-            if (entry.value(u"seq"_s).toInteger() == h.seq) {
-                QJsonArray list = entry.value(h.list).toArray();
-                QJsonObject field = list.at(h.index).toObject();
-                field.insert(u"sha256"_s, QString::fromLatin1(h.hash.get()));
-                list.replace(h.index, field);
-                entry.insert(h.list, list);
-                break;
-            }
+        if (QJsonObject* entry = logEntry(h.seq)) {
+            QJsonArray list = entry->value(h.list).toArray();
+            QJsonObject field = list.at(h.index).toObject();
+            field.insert(u"sha256"_s, QString::fromLatin1(h.hash.get()));
+            list.replace(h.index, field);
+            entry->insert(h.list, list);
+        }
         m_pendingHashes.removeAt(i);
     }
     for (qsizetype i = 0; i < m_pendingPosts.size();) {
@@ -726,13 +731,19 @@ QString Service::endpointOf(const QByteArray& path)
     return u"other"_s;
 }
 
+QJsonObject* Service::logEntry(qint64 seq)
+{
+    // Entries are numbered one after another from the first one kept.
+    if (m_log.isEmpty())
+        return nullptr;
+    const qint64 index = seq - m_log.first().value(u"seq"_s).toInteger();
+    return index >= 0 && index < m_log.size() ? &m_log[qsizetype(index)] : nullptr;
+}
+
 void Service::reply(HttpConnection* connection, HttpResponse response, const Pacing& pacing)
 {
-    for (QJsonObject& entry : m_log)
-        if (entry.value(u"seq"_s).toInteger() == connection->logSeq) {
-            entry.insert(u"status"_s, response.status);
-            break;
-        }
+    if (QJsonObject* entry = logEntry(connection->logSeq))
+        entry->insert(u"status"_s, response.status);
     connection->respond(response, pacing);
 }
 
@@ -791,6 +802,7 @@ bool Service::onHead(HttpConnection* connection, const HttpRequest& request, int
 void Service::logFields(qint64 seq, const Form& body, const Form& query, qsizetype bodySize)
 {
     m_requestHashes.clear();
+    qsizetype kept = 0; // raw bytes the entry keeps, over all its fields
     auto fieldsJson = [&](const QList<FormField>& fields, const QString& list) {
         QJsonArray a;
         for (const FormField& f : fields) {
@@ -800,20 +812,21 @@ void Service::logFields(qint64 seq, const Form& body, const Form& query, qsizety
                 if (list == u"fields")
                     m_requestHashes.insert(f.name, hash);
             }
-            a.append(fieldJson(f));
+            const bool keepBytes = f.value.size() < kSmallField && kept + f.value.size() <= kLoggedBytes;
+            if (keepBytes)
+                kept += f.value.size();
+            a.append(fieldJson(f, keepBytes));
         }
         return a;
     };
-    for (QJsonObject& entry : m_log)
-        if (entry.value(u"seq"_s).toInteger() == seq) {
-            entry.insert(u"bodySize"_s, bodySize);
-            entry.insert(u"form"_s, body.kind() == Form::Kind::Multipart    ? u"multipart"_s
-                                    : body.kind() == Form::Kind::UrlEncoded ? u"urlencoded"_s
-                                                                            : QString());
-            entry.insert(u"fields"_s, fieldsJson(body.fields(), u"fields"_s));
-            entry.insert(u"queryFields"_s, fieldsJson(query.fields(), u"queryFields"_s));
-            break;
-        }
+    if (QJsonObject* entry = logEntry(seq)) {
+        entry->insert(u"bodySize"_s, bodySize);
+        entry->insert(u"form"_s, body.kind() == Form::Kind::Multipart    ? u"multipart"_s
+                                 : body.kind() == Form::Kind::UrlEncoded ? u"urlencoded"_s
+                                                                         : QString());
+        entry->insert(u"fields"_s, fieldsJson(body.fields(), u"fields"_s));
+        entry->insert(u"queryFields"_s, fieldsJson(query.fields(), u"queryFields"_s));
+    }
     settle(false);
 }
 

@@ -120,6 +120,8 @@ private:
 
     static QString endpointOf(const QByteArray& path);
     QJsonObject takeFault(const QString& endpoint, const QString& host);
+    // The log entry of that request, or nullptr once the log was cleared.
+    QJsonObject* logEntry(qint64 seq);
     void reply(HttpConnection* connection, HttpResponse response, const Pacing& pacing = {});
     void replyText(HttpConnection* connection, int status, const QByteArray& text,
                    const Pacing& pacing = {});
