@@ -1,5 +1,6 @@
 #include "platform/httprequest.h"
 
+#include "platform/httpreply.h"
 #include "platform/prompter.h"
 #include "platform/textutil.h"
 
@@ -10,6 +11,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
+
+#include <memory>
 
 namespace ruvia {
 
@@ -97,6 +100,7 @@ public:
           m_content(content), m_expectBody(expectBody), m_timeoutMs(timeoutMs),
           m_replyLimit(replyLimit), m_callback(callback)
     {
+        newReply(m_secure && m_proxy.isActive());
     }
 
     Result run()
@@ -137,14 +141,33 @@ public:
         m_rateCheck.stop();
         m_socket->disconnect(this);
         m_socket->abort();
+        if (m_result.errorCode == 0 || m_reply->headDone()) {
+            m_result.status = m_reply->status();
+            m_result.statusLine = m_reply->statusLine();
+            m_result.headers = m_reply->headers();
+            m_result.body = std::move(m_reply->body());
+        }
         return std::move(m_result);
     }
 
 private:
-    // Caps of what a reply may make us buffer before it is taken apart.
-    static constexpr qsizetype kMaxHead = 256 * 1024;
-    static constexpr qsizetype kMaxTrailers = kMaxHead;
-    static constexpr qsizetype kMaxChunkLine = 4096;
+    // The reply to come: through a proxy, TLS first needs the proxy's answer
+    // to CONNECT.
+    void newReply(bool tunnel)
+    {
+        m_tunnel = tunnel;
+        m_reply = std::make_unique<HTTPReplyParser>(m_replyLimit, tunnel || m_expectBody, tunnel);
+        m_reply->onBody = [this](qint64 block) {
+            m_windowBytes += block;
+            bool cancel = false;
+            if (m_callback)
+                m_callback->BlockReceived(block, m_reply->body().size(),
+                                          qMax<qint64>(m_reply->length(), 0), cancel);
+            if (cancel)
+                cancelled();
+            return !m_done;
+        };
+    }
 
     void stillMoving()
     {
@@ -156,7 +179,7 @@ private:
     // our upload slowly is not rushed, one that drips its head is cut off.
     void waitForHead()
     {
-        if (m_timeoutMs > 0 && !m_headDone)
+        if (m_timeoutMs > 0 && !m_reply->headDone())
             m_headWait.start(m_timeoutMs);
     }
 
@@ -191,17 +214,6 @@ private:
         finish();
     }
 
-    void failProtocol(const QString& text)
-    {
-        fail(QNetworkReply::ProtocolFailure, ErrorTransfer, text);
-    }
-
-    void failTooLarge()
-    {
-        failProtocol(QStringLiteral("The reply is larger than %1 MB.")
-                         .arg(qMax<qint64>(1, m_replyLimit >> 20)));
-    }
-
     QByteArray proxyAuthorization() const
     {
         if (!m_proxy.isActive() || m_proxy.userName.isEmpty())
@@ -220,7 +232,6 @@ private:
         } else if (m_proxy.isActive()) {
             // Through the proxy, TLS runs inside a tunnel it opens for us.
             const QByteArray authority = m_host.toUtf8() + ':' + QByteArray::number(m_port);
-            m_tunnel = true;
             m_socket->write("CONNECT " + authority + " HTTP/1.1\r\nHost: " + authority + "\r\n" +
                             proxyAuthorization() + "\r\n");
         } else {
@@ -294,198 +305,8 @@ private:
         if (m_done)
             return;
         reportSent();
-        m_in += m_socket->readAll();
+        m_reply->append(m_socket->readAll());
         pump();
-    }
-
-    qsizetype unread() const { return m_in.size() - m_pos; }
-
-    // The head of a reply: the status line and the header lines, as received.
-    bool parseHead()
-    {
-        // Each byte is searched once, however finely the head arrives.
-        qsizetype end = m_in.indexOf("\r\n\r\n", qMax(m_pos, m_scanned - 3));
-        qsizetype skip = 4;
-        const qsizetype lf = m_in.indexOf("\n\n", qMax(m_pos, m_scanned - 1));
-        if (lf >= 0 && (end < 0 || lf < end)) {
-            end = lf;
-            skip = 2;
-        }
-        if (end < 0) {
-            m_scanned = m_in.size();
-            if (unread() > kMaxHead)
-                failProtocol(QStringLiteral("The server sent a reply head that never ends."));
-            return false;
-        }
-        QList<QByteArray> lines = m_in.mid(m_pos, end - m_pos).split('\n');
-        m_pos = end + skip;
-        m_scanned = m_pos;
-        for (QByteArray& line : lines)
-            if (line.endsWith('\r'))
-                line.chop(1);
-        const QByteArray statusLine = lines.takeFirst();
-        const QList<QByteArray> parts = statusLine.split(' ');
-        bool ok = false;
-        const int status = parts.size() >= 2 ? parts.at(1).toInt(&ok) : 0;
-        if (!statusLine.startsWith("HTTP/1.") || !ok || status < 100 || status > 999) {
-            failProtocol(QStringLiteral("The server's reply is not HTTP: ") +
-                         QString::fromLatin1(statusLine.left(80)));
-            return false;
-        }
-        if (status < 200)
-            return true; // an interim reply ("100 Continue"): the real one follows
-
-        m_result.status = status;
-        m_result.statusLine = QString::fromLatin1(statusLine);
-        m_result.headers = m_result.statusLine + QStringLiteral("\r\n");
-        m_length = -1;
-        m_chunked = false;
-        for (const QByteArray& line : lines) {
-            m_result.headers += QString::fromLatin1(line) + QStringLiteral("\r\n");
-            const qsizetype colon = line.indexOf(':');
-            if (colon < 0)
-                continue;
-            const QByteArray name = line.left(colon).trimmed().toLower();
-            const QByteArray value = line.mid(colon + 1).trimmed();
-            if (name == "transfer-encoding" && value.toLower().contains("chunked")) {
-                m_chunked = true;
-            } else if (name == "content-length") {
-                bool valid = false;
-                const qint64 length = value.toLongLong(&valid);
-                if (!valid || length < 0 || (m_length >= 0 && m_length != length)) {
-                    failProtocol(QStringLiteral("The server sent an invalid Content-Length."));
-                    return false;
-                }
-                m_length = length;
-            }
-        }
-        if (m_tunnel) {
-            m_tunnel = false;
-            if (status == 200) {
-                m_result = {};
-                m_in.clear();
-                m_pos = 0;
-                m_scanned = 0;
-                static_cast<QSslSocket*>(m_socket)->startClientEncryption();
-                return false;
-            }
-        }
-        m_headDone = true;
-        m_headWait.stop();
-        if (!m_expectBody || status == 204 || status == 304)
-            m_length = 0;
-        if (m_chunked)
-            m_length = -1;
-        if (m_length > m_replyLimit) {
-            failTooLarge();
-            return false;
-        }
-        if (m_length > 0)
-            m_result.body.reserve(m_length);
-        if (m_timeoutMs > 0)
-            m_rateCheck.start(m_timeoutMs);
-        return true;
-    }
-
-    // Takes the next n bytes of the input into the body. They leave the input
-    // before the callback runs: it lets events run, and a nested read must not
-    // see them again.
-    void takeBody(qint64 n)
-    {
-        if (n <= 0)
-            return;
-        if (m_result.body.size() + n > m_replyLimit)
-            return failTooLarge();
-        m_result.body.append(m_in.constData() + m_pos, n);
-        m_pos += n;
-        m_windowBytes += n;
-        bool cancel = false;
-        if (m_callback)
-            m_callback->BlockReceived(n, m_result.body.size(), qMax<qint64>(m_length, 0), cancel);
-        if (cancel)
-            cancelled();
-    }
-
-    // Decodes what it can of a chunked body; true when the last chunk was read.
-    bool parseChunks()
-    {
-        while (!m_done) {
-            if (m_chunkLeft > 0) {
-                const qint64 n = qMin<qint64>(m_chunkLeft, unread());
-                if (n == 0)
-                    return false;
-                m_chunkLeft -= n;
-                takeBody(n);
-                if (m_chunkLeft == 0)
-                    m_chunkLeft = -2; // the CR LF after the data
-                continue;
-            }
-            const bool trailer = m_chunkLeft == -3;
-            const qsizetype eol = m_in.indexOf('\n', qMax(m_pos, m_scanned));
-            if (eol < 0) {
-                m_scanned = m_in.size();
-                if (trailer ? m_trailerBytes + unread() > kMaxTrailers : unread() > kMaxChunkLine)
-                    failProtocol(QStringLiteral("The server sent a broken chunked reply."));
-                return false;
-            }
-            const qsizetype length = eol + 1 - m_pos;
-            const QByteArray line = m_in.mid(m_pos, length).trimmed();
-            m_pos = eol + 1;
-            m_scanned = m_pos;
-            if (trailer) {
-                m_trailerBytes += length;
-                if (line.isEmpty())
-                    return true; // end of the trailers
-                if (m_trailerBytes > kMaxTrailers)
-                    failProtocol(QStringLiteral("The server sent a broken chunked reply."));
-                continue;
-            }
-            if (length > kMaxChunkLine) {
-                failProtocol(QStringLiteral("The server sent a broken chunked reply."));
-                return false;
-            }
-            if (m_chunkLeft == -2) {
-                m_chunkLeft = -1;
-                continue;
-            }
-            bool ok = false;
-            const qint64 size = line.split(';').first().trimmed().toLongLong(&ok, 16);
-            if (!ok || size < 0) {
-                failProtocol(QStringLiteral("The server sent a broken chunked reply."));
-                return false;
-            }
-            if (size > m_replyLimit - m_result.body.size()) {
-                failTooLarge();
-                return false;
-            }
-            m_chunkLeft = size == 0 ? -3 : size;
-        }
-        return false;
-    }
-
-    void parse()
-    {
-        while (!m_done) {
-            if (!m_headDone) {
-                if (!parseHead())
-                    return;
-                continue;
-            }
-            if (m_chunked) {
-                if (parseChunks())
-                    finish();
-                return;
-            }
-            const qint64 want = m_length < 0 ? unread() : m_length - m_result.body.size();
-            const qint64 n = qMin<qint64>(want, unread());
-            if (n > 0) {
-                takeBody(n);
-                continue;
-            }
-            if (m_length >= 0 && m_result.body.size() >= m_length)
-                finish();
-            return;
-        }
     }
 
     // Parsing runs once at a time: the callbacks inside it let events run, and
@@ -495,26 +316,40 @@ private:
         if (m_pumping)
             return;
         m_pumping = true;
-        parse();
+        m_reply->parse();
+        if (m_closed && !m_done)
+            m_reply->closed();
         m_pumping = false;
-        m_in.remove(0, m_pos);
-        m_scanned = qMax<qsizetype>(0, m_scanned - m_pos);
-        m_pos = 0;
-        if (m_done || !m_closed)
+        if (m_done)
             return;
-        // A body without a length ends with the connection; anything else is cut short.
-        if (m_headDone && !m_chunked && m_length < 0)
+        if (m_reply->headDone() && m_headWait.isActive()) {
+            m_headWait.stop();
+            if (m_timeoutMs > 0)
+                m_rateCheck.start(m_timeoutMs);
+        }
+        switch (m_reply->state()) {
+        case HTTPReplyParser::Reading:
+        case HTTPReplyParser::Stopped:
+            return;
+        case HTTPReplyParser::Failed:
+            return fail(m_reply->errorCode(), ErrorTransfer, m_reply->errorText());
+        case HTTPReplyParser::Complete:
+            if (m_tunnel && m_reply->status() < 300) {
+                m_rateCheck.stop();
+                newReply(false);
+                waitForHead();
+                static_cast<QSslSocket*>(m_socket)->startClientEncryption();
+                return;
+            }
             return finish();
-        fail(QNetworkReply::RemoteHostClosedError, ErrorTransfer,
-             m_headDone ? QStringLiteral("The connection was closed before the whole reply came.")
-                        : QStringLiteral("The connection was closed without a reply."));
+        }
     }
 
     void onDisconnected()
     {
         if (m_done)
             return;
-        m_in += m_socket->readAll();
+        m_reply->append(m_socket->readAll());
         m_closed = true;
         pump();
     }
@@ -557,6 +392,7 @@ private:
     IHTTPRequestCallback* const m_callback;
 
     QAbstractSocket* m_socket = nullptr;
+    std::unique_ptr<HTTPReplyParser> m_reply;
     QEventLoop m_loop;
     QTimer m_idle;
     QTimer m_headWait;
@@ -568,18 +404,8 @@ private:
     qint64 m_headBytes = 0;
     qint64 m_fed = 0;
     qint64 m_reportedSent = 0;
-    // Input not yet taken apart starts at m_pos; up to m_scanned it holds no
-    // end of the line or head being looked for.
-    QByteArray m_in;
-    qsizetype m_pos = 0;
-    qsizetype m_scanned = 0;
-    bool m_headDone = false;
     bool m_pumping = false;
     bool m_closed = false;
-    qint64 m_length = -1;
-    bool m_chunked = false;
-    qint64 m_chunkLeft = -1;
-    qint64 m_trailerBytes = 0;
     qint64 m_windowBytes = 0;
 };
 
