@@ -1,0 +1,58 @@
+// The service's replies: the group list, a post read back, a one-line text,
+// a new post's id and the Location header of a redirect.
+#include "fuzzsupport.h"
+
+#include "service/postlookup.h"
+#include "service/postsubmit.h"
+#include "service/requestframe.h"
+
+using namespace ruvia;
+
+RUVIA_FUZZ_TARGET(group_list)
+{
+    fuzz::setUp();
+    QString list = QStringLiteral("untouched");
+    if (!ParseGroupList(fuzzBytes(data, size), list))
+        FUZZ_CHECK(list == QStringLiteral("untouched"));
+    return 0;
+}
+
+RUVIA_FUZZ_TARGET(post_reply)
+{
+    fuzz::setUp();
+    PostLinks links;
+    const int outcome = ParsePostReply(fuzzBytes(data, size), links);
+    FUZZ_CHECK(outcome >= LookupSuccess && outcome <= LookupRetry);
+    if (outcome != LookupSuccess)
+        for (int i = 0; i < PostLinks::FieldCount; ++i)
+            FUZZ_CHECK(links[i].isEmpty());
+    return 0;
+}
+
+RUVIA_FUZZ_TARGET(reply_text)
+{
+    fuzz::setUp();
+    const QByteArray bytes = fuzzBytes(data, size);
+    const QString text = DecodeReplyText(bytes);
+    if (bytes.contains('\r') || bytes.contains('\n'))
+        FUZZ_CHECK(text.isEmpty());
+    return 0;
+}
+
+RUVIA_FUZZ_TARGET(post_id)
+{
+    fuzz::setUp();
+    const QString id = PostIdFromReply(fuzzBytes(data, size));
+    for (QChar c : id)
+        FUZZ_CHECK(c >= u'0' && c <= u'9');
+    return 0;
+}
+
+RUVIA_FUZZ_TARGET(location_header)
+{
+    fuzz::setUp();
+    QString location;
+    if (FindLocationHeader(QString::fromLatin1(fuzzBytes(data, size)), location))
+        FUZZ_CHECK(!location.contains(u'\r') && !location.contains(u'\n'));
+    return 0;
+}
