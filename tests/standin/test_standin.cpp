@@ -563,11 +563,9 @@ private Q_SLOTS:
             QCOMPARE(r.body, QByteArray("ok"));
         } else {
             QStringList sizes;
-            for (const auto& n : [&] {
-                     xhXMLDocument doc;
-                     doc.LoadXML(r.body);
-                     return doc.SelectNodes(u"/tumblr/posts/post/photo-url/@max-width"_s);
-                 }())
+            xhXMLDocument doc; // the nodes selected live as long as their document
+            doc.LoadXML(r.body);
+            for (const auto& n : doc.SelectNodes(u"/tumblr/posts/post/photo-url/@max-width"_s))
                 sizes << xhXMLDocument::NodeText(n);
             sizes.sort();
             QStringList expected = check.split(u' ');
