@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QTemporaryFile>
 #include <QThread>
 
@@ -137,14 +138,20 @@ bool FileObject::readText(const QString& path, QString& out, QString* error)
         return false;
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
-    out = QString::fromUtf8(bytes);
+    // Only that one mark goes: a U+FEFF after it is text.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    out = decoder.decode(bytes);
     return true;
 }
 
 bool FileObject::writeText(const QString& path, const QString& text, QString* error,
                            const WriteOptions& options)
 {
-    return writeBytes(path, text.toUtf8(), error, options);
+    // Reading skips one byte-order mark: a text that begins with U+FEFF gets
+    // one written before it, so that character comes back.
+    const QByteArray bytes = text.toUtf8();
+    return writeBytes(path, text.startsWith(QChar(0xFEFF)) ? "\xEF\xBB\xBF" + bytes : bytes, error,
+                      options);
 }
 
 int RemoveInterruptedSaves(const QString& folder, const QStringList& names)

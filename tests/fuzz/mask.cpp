@@ -16,7 +16,9 @@ RUVIA_FUZZ_TARGET(mask)
     const LikeMask folded(mask, Qt::CaseInsensitive);
     FUZZ_CHECK(exact.isValid() == folded.isValid());
     const bool matchesExactly = exact.matches(text);
-    FUZZ_CHECK(!matchesExactly || folded.matches(text));
+    // (Not so with a set: "[!1-c]" takes "d" but not its folded form.)
+    if (!mask.contains(u'['))
+        FUZZ_CHECK(!matchesExactly || folded.matches(text));
     FUZZ_CHECK(modLike_Binary(text, mask) == matchesExactly);
     if (exact.isValid())
         FUZZ_CHECK(LikeMask(QStringLiteral("*"), Qt::CaseSensitive).matches(text));
