@@ -4,6 +4,8 @@
 
 #include <QStringDecoder>
 
+#include <cctype>
+
 namespace ruvia {
 
 std::string toU8(const QString& text) { return text.toStdString(); }
@@ -17,31 +19,39 @@ QString describe(const pugi::xml_parse_result& r)
 
 constexpr QByteArrayView kBlanks(" \t\r\n");
 
-// The encoding a declaration names, when the text starts with one in an
-// ASCII-compatible encoding ("" otherwise).
+// The encoding a declaration names ("" when there is none), read from its
+// pseudo-attributes in order; the text starts with "<?xml".
 QByteArray declaredEncoding(const QByteArray& text)
 {
-    if (!text.startsWith("<?xml") || text.size() < 6 || !kBlanks.contains(text.at(5)))
-        return {};
     const qsizetype end = text.indexOf("?>");
-    if (end < 0)
-        return {};
-    const QByteArray declaration = text.left(end);
-    qsizetype at = declaration.indexOf("encoding");
-    if (at < 0)
-        return {};
-    at = declaration.indexOf('=', at) + 1;
-    if (at <= 0)
-        return {};
-    while (at < declaration.size() && kBlanks.contains(declaration.at(at)))
+    const QByteArray declaration = text.left(end < 0 ? 0 : end);
+    qsizetype at = 5;
+    for (;;) {
+        const qsizetype before = at;
+        while (at < declaration.size() && kBlanks.contains(declaration.at(at)))
+            ++at;
+        const qsizetype nameStart = at;
+        while (at < declaration.size() && (std::isalnum(uchar(declaration.at(at))) || declaration.at(at) == '-'))
+            ++at;
+        if (at == nameStart || before == nameStart)
+            return {}; // no name, or one not set off by a blank
+        const QByteArray name = declaration.mid(nameStart, at - nameStart);
+        while (at < declaration.size() && kBlanks.contains(declaration.at(at)))
+            ++at;
+        if (at >= declaration.size() || declaration.at(at) != '=')
+            return {};
         ++at;
-    if (at >= declaration.size())
-        return {};
-    const char quote = declaration.at(at);
-    const qsizetype close = declaration.indexOf(quote, at + 1);
-    if ((quote != '"' && quote != '\'') || close < 0)
-        return {};
-    return declaration.mid(at + 1, close - at - 1).trimmed();
+        while (at < declaration.size() && kBlanks.contains(declaration.at(at)))
+            ++at;
+        if (at >= declaration.size() || (declaration.at(at) != '"' && declaration.at(at) != '\''))
+            return {};
+        const qsizetype close = declaration.indexOf(declaration.at(at), at + 1);
+        if (close < 0)
+            return {};
+        if (name == "encoding")
+            return declaration.mid(at + 1, close - at - 1).trimmed();
+        at = close + 1;
+    }
 }
 
 bool isUtf8Name(const char* name)
@@ -75,9 +85,12 @@ bool xhXMLDocument::LoadXML(const QByteArray& text, unsigned parseOptions)
     // The parser knows the Unicode forms (by their byte-order marks and first
     // bytes) and Latin-1; any other declared encoding is decoded here first.
     // A UTF name over single bytes is a mislabelled file, read as the bytes say.
-    const QByteArray declared = declaredEncoding(text);
+    // With a declaration in single bytes the encoding is decided here, not
+    // guessed by the parser.
+    const bool singleBytes = text.startsWith("<?xml") && text.size() > 5 && kBlanks.contains(text.at(5));
+    const QByteArray declared = singleBytes ? declaredEncoding(text) : QByteArray();
     QByteArray converted;
-    pugi::xml_encoding encoding = pugi::encoding_auto;
+    pugi::xml_encoding encoding = singleBytes ? pugi::encoding_utf8 : pugi::encoding_auto;
     if (!declared.isEmpty() && !declared.toLower().startsWith("utf")) {
         QStringDecoder decoder(declared.constData());
         if (!decoder.isValid()) {
@@ -87,7 +100,6 @@ bool xhXMLDocument::LoadXML(const QByteArray& text, unsigned parseOptions)
             return false;
         }
         converted = QString(decoder.decode(text)).toUtf8();
-        encoding = pugi::encoding_utf8;
     }
     const QByteArray& input = converted.isNull() ? text : converted;
     const auto r = m_doc.load_buffer(input.constData(), size_t(input.size()),
@@ -101,13 +113,22 @@ bool xhXMLDocument::LoadXML(const QByteArray& text, unsigned parseOptions)
         m_lastError = QStringLiteral("The document has no root element.");
         return false;
     }
-    for (pugi::xml_node node = m_doc.first_child(); node; node = node.next_sibling())
-        if (node.type() == pugi::node_declaration) {
-            pugi::xml_attribute name = node.attribute("encoding");
-            if (name && !isUtf8Name(name.value()))
-                name.set_value("UTF-8");
-            break;
-        }
+    // In memory the text is Unicode, and every save writes UTF-8: the
+    // declaration says so.
+    pugi::xml_node declaration = m_doc.first_child();
+    if (declaration.type() != pugi::node_declaration) {
+        declaration = m_doc.prepend_child(pugi::node_declaration);
+        declaration.append_attribute("version") = "1.0";
+    }
+    pugi::xml_attribute name = declaration.attribute("encoding");
+    if (!name) {
+        // The order is version, encoding, standalone.
+        const pugi::xml_attribute version = declaration.attribute("version");
+        name = version ? declaration.insert_attribute_after("encoding", version)
+                       : declaration.prepend_attribute("encoding");
+    }
+    if (!isUtf8Name(name.value()))
+        name.set_value("UTF-8");
     m_lastError.clear();
     return true;
 }

@@ -25,8 +25,8 @@ public:
     // Replaces the document with the file's content.
     bool Load(const QString& path, unsigned parseOptions = kDefaultParse);
     // Replaces the document with the text's content (bytes as received), read
-    // in the encoding it declares; a declaration that names another encoding
-    // than UTF-8 is changed to name UTF-8, the encoding every save writes.
+    // in the encoding it declares. The declaration then names UTF-8, the
+    // encoding every save writes (one is added when the text had none).
     bool LoadXML(const QByteArray& text, unsigned parseOptions = kDefaultParse);
     // True when elements and text nest more than levels deep (the document
     // node's children are level 1).

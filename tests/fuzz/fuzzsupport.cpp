@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -18,8 +19,16 @@ public:
     int ask(const Message& m) override { return m.defaultAnswer(); }
 };
 
+// In memory where the system has it: saves sync their files, and a target
+// that saves on every input must not wait for a disk.
+QString profileTemplate()
+{
+    const QString shm = QStringLiteral("/dev/shm");
+    return (QFileInfo(shm).isWritable() ? shm : QDir::tempPath()) + QStringLiteral("/ruvia-fuzz-XXXXXX");
+}
+
 struct Environment {
-    QTemporaryDir profile;
+    QTemporaryDir profile{profileTemplate()};
     QuietPrompter prompter;
 };
 
