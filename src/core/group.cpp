@@ -91,7 +91,8 @@ bool OpenGroupFolders(const QString& entry)
     }
     // The lock is ours, so no one is saving the group's files: a temporary
     // file of a save is what an interrupted one left behind.
-    RemoveInterruptedSaves(SET_DataPath, {QStringLiteral("Links.XML"), QStringLiteral("Uploads.XML"),
+    RemoveInterruptedSaves(SET_DataPath, {QStringLiteral("Links.XML"), QStringLiteral("Links.Folded.XML"),
+                                          QStringLiteral("Uploads.XML"),
                                           QStringLiteral("Settings.INI"), QStringLiteral("*.DAT"),
                                           QStringLiteral("*.1280.*"), QStringLiteral("*.250.*")});
     SettingsStore::RemoveInterruptedSaves();

@@ -144,6 +144,7 @@ bool PictureOperations::DownloadFile(const QString& url, const QString& fileName
 {
     HTTPRequest request;
     request.Proxy().Load();
+    request.SetReplyLimit(kPictureReplyLimit);
     QString host;
     QString path;
     int port = 80;

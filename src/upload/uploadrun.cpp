@@ -179,6 +179,7 @@ int CUploadRun::DownloadThumbnail(const QString& url, const QString& path)
     ProxySettings proxy;
     proxy.Load();
     request.SetProxy(proxy);
+    request.SetReplyLimit(kPictureReplyLimit);
     for (;;) {
         request.Reset();
         request.Send(host, port, QStringLiteral("GET"), requestPath,

@@ -1,7 +1,8 @@
-// The kill loop: a child process saves a group's Links.XML, Uploads.XML,
-// Settings.INI and a history file, and the global settings, over and over;
-// the parent kills it with SIGKILL at random moments (most land inside a
-// save), opens the group again as the program does, and checks that every
+// The kill loop: a child process saves a group's link base (Links.XML and
+// its journal), Uploads.XML, Settings.INI and a history file, and the global
+// settings, over and over; the parent kills it with SIGKILL at random
+// moments (most land inside a save), opens the group again as the program
+// does, and checks that every
 // file parses and holds the generation saved last or the one being saved,
 // and that nothing of an interrupted save is left. Uploads.XML is built and
 // saved the way an upload list is: a new document through xhXMLDocument.
@@ -122,6 +123,9 @@ int runChild(const QString& entry, qint64 generation)
         say("begin Links.XML " + g);
         ResolveLink(QStringLiteral("1"), linksOf(generation));
         SaveLinksBase();
+        if (generation % 8 == 0)
+            FoldLinksBase(); // as when the group closes
+
         say("done Links.XML " + g);
 
         say("begin Uploads.XML " + g);
@@ -159,11 +163,13 @@ qint64 generationOf(const QString& file, const QString& path)
     bool ok = false;
     qint64 g = -2;
     if (file == u"Links.XML") {
-        xhXMLDocument doc;
-        if (doc.Load(path) && doc.SelectNodes(QStringLiteral("/Links/Link")).size() == size_t(kLinks)) {
-            const QString url = doc.GetText(QStringLiteral("/Links/Link[@PostID='1']/@PostURL"));
+        // The base as the open found it: Links.XML with its journal replayed.
+        if (GetLinksCount() == kLinks) {
+            const pugi::xml_node link = FindLink(QStringLiteral("1"));
+            const QString url = LinkAttribute(link, "PostURL");
             g = url.section(QStringLiteral("?g="), 1).toLongLong(&ok);
-            ok = ok && doc.GetText(QStringLiteral("/Links/Link[@PostID='1']/@PostURLSlug")) == url + QStringLiteral("/slug");
+            ok = ok && LinkAttribute(link, "PostURLSlug") == url + QStringLiteral("/slug") &&
+                 LinkPictureURL(link, "75") == linksOf(g)[PostLinks::Picture75];
         }
     } else if (file == u"Uploads.XML") {
         xhXMLDocument doc;
@@ -201,7 +207,8 @@ int runParent(int kills, quint32 seed)
     auto pathOf = [&](const QString& file) {
         return file == u"Ruvia.ini" ? settingsFile : tsBuildFileName(groupFolder, file);
     };
-    const QStringList expectedInGroup{QStringLiteral("History.DAT"), QStringLiteral("Links.XML"),
+    const QStringList expectedInGroup{QStringLiteral("History.DAT"), QStringLiteral("Links.Journal"),
+                                      QStringLiteral("Links.XML"),
                                       QStringLiteral("Settings.INI"), QStringLiteral("Uploads"),
                                       QStringLiteral("Uploads.XML")};
     const QStringList expectedInConfig{QStringLiteral("Ruvia.ini"), QStringLiteral("Ruvia.ini.lock")};
@@ -274,8 +281,13 @@ int runParent(int kills, quint32 seed)
         setPrompter(&prompter);
         if (!OpenGroupFolders(entry))
             return 1;
+        const bool baseOpened = !QFileInfo::exists(pathOf(QStringLiteral("Links.XML"))) || OpenLinksBase();
         ReleaseGroupLock();
         setPrompter(nullptr);
+        if (!baseOpened || prompter.asked > 0) {
+            ++damaged;
+            std::fprintf(stderr, "killloop: kill %d: the link base did not open as it was\n", done + 1);
+        }
 
         for (const QString& file : kFiles) {
             const qint64 g = generationOf(file, pathOf(file));
