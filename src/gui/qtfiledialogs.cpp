@@ -33,4 +33,11 @@ QString QtFileDialogs::ShowSave(const FileDialogOptions& options)
     return run(options, QFileDialog::AcceptSave);
 }
 
+QString QtFileDialogs::ShowFolder(const FileDialogOptions& options)
+{
+    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), options.title,
+                                                             options.initialFolder);
+    return QDir::toNativeSeparators(folder);
+}
+
 } // namespace ruvia

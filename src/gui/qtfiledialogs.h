@@ -8,6 +8,7 @@ class QtFileDialogs : public FileDialogs {
 public:
     QString ShowOpen(const FileDialogOptions& options) override;
     QString ShowSave(const FileDialogOptions& options) override;
+    QString ShowFolder(const FileDialogOptions& options) override;
 };
 
 } // namespace ruvia

@@ -7,6 +7,7 @@ class HeadlessFileDialogs : public FileDialogs {
   public:
     QString ShowOpen(const FileDialogOptions&) override { return {}; }
     QString ShowSave(const FileDialogOptions&) override { return {}; }
+    QString ShowFolder(const FileDialogOptions&) override { return {}; }
 };
 
 HeadlessFileDialogs g_headless;

@@ -20,6 +20,9 @@ class FileDialogs {
     // The chosen full path, or "" when the user cancelled.
     virtual QString ShowOpen(const FileDialogOptions& options) = 0;
     virtual QString ShowSave(const FileDialogOptions& options) = 0;
+    // The folder picker: title and initialFolder are used. The chosen
+    // folder, or "" when the user cancelled.
+    virtual QString ShowFolder(const FileDialogOptions& options) = 0;
 };
 
 FileDialogs& fileDialogs();

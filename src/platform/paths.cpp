@@ -1,8 +1,13 @@
 #include "platform/paths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
 
 namespace ruvia {
 
@@ -74,6 +79,21 @@ QString tsGetSpecialFolder(int csidl)
     const auto location = csidl == CSIDL_PERSONAL ? QStandardPaths::DocumentsLocation
                                                   : QStandardPaths::GenericDataLocation;
     return QStandardPaths::writableLocation(location);
+}
+
+bool tsListFolderFiles(const QString& folder, QStringList& names, QString* error)
+{
+    names.clear();
+    // QDir lists an unreadable folder as an empty one; opening it first tells them apart.
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    ::closedir(dir);
+    names = QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    return true;
 }
 
 qint64 tsGetFileSize(const QString& path) { return QFileInfo(path).size(); }

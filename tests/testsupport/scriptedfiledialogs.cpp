@@ -15,20 +15,27 @@ ScriptedFileDialogs::~ScriptedFileDialogs()
 
 QString ScriptedFileDialogs::ShowOpen(const FileDialogOptions& options)
 {
-    return answer(false, options);
+    return answer({false, false, options});
 }
 
 QString ScriptedFileDialogs::ShowSave(const FileDialogOptions& options)
 {
-    return answer(true, options);
+    return answer({true, false, options});
 }
 
-QString ScriptedFileDialogs::answer(bool save, const FileDialogOptions& options)
+QString ScriptedFileDialogs::ShowFolder(const FileDialogOptions& options)
 {
-    m_shown.append({save, options});
+    return answer({false, true, options});
+}
+
+QString ScriptedFileDialogs::answer(const Shown& shown)
+{
+    m_shown.append(shown);
     if (m_answers.isEmpty()) {
-        QTest::qFail(save ? "unexpected Save dialog" : "unexpected Open dialog", __FILE__,
-                     __LINE__);
+        QTest::qFail(shown.folder ? "unexpected folder dialog"
+                     : shown.save ? "unexpected Save dialog"
+                                  : "unexpected Open dialog",
+                     __FILE__, __LINE__);
         return {};
     }
     return m_answers.takeFirst();

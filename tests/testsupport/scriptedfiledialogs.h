@@ -12,6 +12,7 @@ class ScriptedFileDialogs : public FileDialogs {
   public:
     struct Shown {
         bool save = false;
+        bool folder = false;
         FileDialogOptions options;
     };
 
@@ -20,6 +21,7 @@ class ScriptedFileDialogs : public FileDialogs {
 
     QString ShowOpen(const FileDialogOptions& options) override;
     QString ShowSave(const FileDialogOptions& options) override;
+    QString ShowFolder(const FileDialogOptions& options) override;
     void queue(const QString& path) { m_answers.append(path); }
 
     const QList<Shown>& shown() const { return m_shown; }
@@ -27,7 +29,7 @@ class ScriptedFileDialogs : public FileDialogs {
     int pending() const { return int(m_answers.size()); }
 
   private:
-    QString answer(bool save, const FileDialogOptions& options);
+    QString answer(const Shown& shown);
     QList<Shown> m_shown;
     QStringList m_answers;
 };
