@@ -16,9 +16,6 @@
 #include <QFile>
 #include <QRegularExpression>
 
-#include <csignal>
-#include <sys/resource.h>
-
 using namespace ruvia;
 
 namespace {
@@ -41,26 +38,6 @@ UploadItem row(const QString& fileName, const QString& original, const QString& 
     return it;
 }
 
-// Lowers the largest file this process may write, as a full disk would.
-class FileSizeLimit {
-public:
-    FileSizeLimit()
-    {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-    }
-    ~FileSizeLimit() { lift(); }
-    void set(rlim_t bytes)
-    {
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    void lift() { setrlimit(RLIMIT_FSIZE, &m_old); }
-
-private:
-    rlimit m_old{};
-};
 } // namespace
 
 class TestUploadList : public QObject {
@@ -428,7 +405,7 @@ private Q_SLOTS:
         const QByteArray bytes = test::someBytes(3 * 1024 * 1024);
         const QString file = source(QStringLiteral("big.jpg"), bytes);
         QVERIFY(QDir().mkpath(SET_UploadsPath));
-        FileSizeLimit limit;
+        test::FileSizeLimit limit;
         limit.set(256 * 1024);
         // The first failure is answered Cancel: nothing was made.
         prompter.queue(IDCANCEL);

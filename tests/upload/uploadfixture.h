@@ -13,6 +13,9 @@
 #include <QPainter>
 #include <QTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace ruvia::test {
 
 inline const QString kTestGroup = QStringLiteral("mainblog.tumblr.com");
@@ -72,5 +75,26 @@ inline QByteArray readAll(const QString& path)
     FileObject::readBytes(path, bytes);
     return bytes;
 }
+
+// Lowers the largest file this process may write, as a full disk would.
+class FileSizeLimit {
+public:
+    FileSizeLimit()
+    {
+        std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+    }
+    ~FileSizeLimit() { lift(); }
+    void set(rlim_t bytes)
+    {
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    void lift() { setrlimit(RLIMIT_FSIZE, &m_old); }
+
+private:
+    rlimit m_old{};
+};
 
 } // namespace ruvia::test
