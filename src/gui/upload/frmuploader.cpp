@@ -8,6 +8,8 @@
 #include "gui/tbhooks.h"
 #include "gui/toolbarproxy.h"
 #include "gui/ucinfotoolbar.h"
+#include "gui/upload/frmbatch.h"
+#include "gui/upload/frmbatchurls.h"
 #include "gui/windowhelper.h"
 #include "platform/filedialogs.h"
 #include "platform/inifile.h"
@@ -199,8 +201,8 @@ void frmUploader::buildControls()
     connect(m_upload, &QPushButton::clicked, this, &frmUploader::StartUpload);
     connect(m_stop, &QPushButton::clicked, this, [this] { m_run->RequestStop(); });
     connect(m_addFile, &QPushButton::clicked, this, &frmUploader::AddFile);
-    connect(m_addLink, &QPushButton::clicked, this, &frmUploader::batchFromUrlsRequested);
-    connect(m_batchAddFiles, &QPushButton::clicked, this, &frmUploader::batchFromFolderRequested);
+    connect(m_addLink, &QPushButton::clicked, this, &frmUploader::BatchFromUrls);
+    connect(m_batchAddFiles, &QPushButton::clicked, this, &frmUploader::BatchFromFolder);
     connect(m_remove, &QPushButton::clicked, this, &frmUploader::RemoveSelectedItems);
     connect(m_checkAll, &QPushButton::clicked, this, [this] { m_list.SetAllChecked(true); });
     connect(m_uncheckAll, &QPushButton::clicked, this, [this] { m_list.SetAllChecked(false); });
@@ -432,6 +434,18 @@ void frmUploader::AddFile()
         return;
     tsWriteStringToINI(kRecentSection, kAddFileFolderKey, tsGetFilePath(file), settings);
     PasteToList(file, false, true);
+}
+
+void frmUploader::BatchFromUrls()
+{
+    frmBatchURLs batch(this, *this);
+    batch.exec();
+}
+
+void frmUploader::BatchFromFolder()
+{
+    frmBatch batch(this, *this);
+    batch.exec();
 }
 
 void frmUploader::RemoveSelectedItems()

@@ -5,6 +5,7 @@
 // through PasteToList and SaveListedUploads.
 #include "service/uploadstatus.h"
 #include "upload/uploadlist.h"
+#include "upload/uploadqueue.h"
 #include "upload/uploadrun.h"
 
 #include <QDialog>
@@ -26,7 +27,10 @@ namespace ruvia {
 class CStatistics;
 class ucInfoToolBar;
 
-class frmUploader : public QDialog, public IUploadStatusIndicator, private IUploadRunView {
+class frmUploader : public QDialog,
+                    public IUploadStatusIndicator,
+                    public IUploadQueue,
+                    private IUploadRunView {
     Q_OBJECT
 public:
     // statistics: the open group's traffic counters (may be null).
@@ -35,17 +39,12 @@ public:
 
     // Adds a file or URL (an empty text: the clipboard's) with the current
     // post properties; saveList writes Uploads.XML afterwards.
-    bool PasteToList(const QString& text, bool treatAsFile, bool saveList);
-    bool SaveListedUploads();
+    bool PasteToList(const QString& text, bool treatAsFile, bool saveList) override;
+    bool SaveListedUploads() override;
     void SetStatusColor(int state) override;
 
     bool IsUploading() const { return m_run->IsRunning(); }
     UploadList& List() { return m_list; }
-
-Q_SIGNALS:
-    // cmdAddLink (or Ctrl+Insert in the list) and cmdBatchAddFiles.
-    void batchFromUrlsRequested();
-    void batchFromFolderRequested();
 
 public Q_SLOTS:
     void done(int result) override;
@@ -74,6 +73,10 @@ private:
     bool handleListKey(QKeyEvent* key);
     void StartUpload();
     void AddFile();
+    // cmdAddLink (or Ctrl+Insert in the list) and cmdBatchAddFiles: modal
+    // over this window; each writes the list once when it is done.
+    void BatchFromUrls();
+    void BatchFromFolder();
     void RemoveSelectedItems();
     void ToggleSelectedChecks();
     void OpenRow(int row);
