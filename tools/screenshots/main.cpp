@@ -14,6 +14,8 @@
 #include "gui/links/frmfind.h"
 #include "gui/links/frmpictureslist.h"
 #include "gui/links/lstpictures.h"
+#include "gui/upload/frmbatch.h"
+#include "gui/upload/frmbatchurls.h"
 #include "gui/upload/frmuploader.h"
 #include "gui/resources.h"
 #include "gui/windowhelper.h"
@@ -108,6 +110,35 @@ QString samplePicture(const QString& folder, const QString& name, QColor colour)
     return path;
 }
 
+// The two batch windows over the upload window: a folder of holiday pictures
+// with most of them chosen, and a list of addresses about to be inserted.
+void batchWindows(frmUploader& uploader, const QString& root)
+{
+    const QString folder = root + QStringLiteral("/Holiday pictures");
+    QDir().mkpath(folder);
+    const char* names[] = {"Beach.jpg", "Boats.jpg", "Cliffs.png", "Dunes.jpg", "Harbour.jpg",
+                           "Market.jpg", "Old town.png", "Sunset.jpg"};
+    for (int i = 0; i < 8; ++i)
+        samplePicture(folder, QString::fromLatin1(names[i]), QColor::fromHsv(i * 40, 120, 200));
+    FileObject::writeText(folder + QStringLiteral("/notes.txt"), QStringLiteral("not a picture"));
+    tsWriteStringToINI(QStringLiteral("Recent Directories"), QStringLiteral("Last Batch Directory"), folder,
+                       GetGroupSettingsFile());
+    {
+        frmBatch batch(&uploader, uploader);
+        auto* files = batch.findChild<QListWidget*>(QStringLiteral("lstFiles"));
+        files->item(2)->setSelected(false);
+        files->item(6)->setSelected(false);
+        save(&batch, QStringLiteral("batch"));
+    }
+    FileObject::writeText(tsBuildFileName(SET_DataPath, QStringLiteral("Batch URLs Data.TXT")),
+                          QStringLiteral("http://pictures.example.org/gallery/harbour-at-night.jpg\r\n"
+                                         "http://pictures.example.org/gallery/old-bridge.jpg\r\n"
+                                         "https://photos.example.net/2026/06/lavender-field.png\r\n"
+                                         "http://pictures.example.org/gallery/windmill.jpg\r\n"));
+    frmBatchURLs urls(&uploader, uploader);
+    save(&urls, QStringLiteral("batch-urls"));
+}
+
 // The upload window with a queue, then the same window during a run against
 // the stand-in, whose writes are answered late so the run can be seen.
 void uploadWindows(const QString& pictures)
@@ -156,6 +187,7 @@ void uploadWindows(const QString& pictures)
     w.List().SetChecked(2, false);
     w.SaveListedUploads();
     save(&w, QStringLiteral("upload"));
+    batchWindows(w, pictures);
     if (!served) {
         std::fprintf(stderr, "no stand-in: the run in progress is not shown\n");
         return;
