@@ -10,6 +10,8 @@
 #include "platform/settingsstore.h"
 #include "platform/textutil.h"
 #include "support/history.h"
+#include "upload/batchfolder.h"
+#include "upload/batchurls.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,6 +83,23 @@ private Q_SLOTS:
         emails.InitFileName(QString(), QStringLiteral("E-Mail History.DAT"));
         emails.LoadHistory();
         QCOMPARE(emails.Entries(), QStringList{QStringLiteral("demo@example.com")});
+    }
+
+    // The batch windows open on a folder of pictures and on addresses, one line of which is refused.
+    void batchWindowsHaveSomethingToShow()
+    {
+        QVERIFY(OpenGroupFolders(kEntry));
+        CBatchFolder batch;
+        const QString folder = batch.Load();
+        QCOMPARE(folder, profile.dataHome() + QStringLiteral("/Demo pictures"));
+        QVERIFY(batch.SetCurrentPath(folder));
+        QCOMPARE(batch.Files().size(), 6);
+        for (const QString& name : batch.Files())
+            QVERIFY2(!QImage(folder + u'/' + name).isNull(), qPrintable(name));
+        const BatchUrlLines lines = SplitBatchUrls(LoadBatchUrlsText());
+        QCOMPARE(lines.valid.size(), 3);
+        QVERIFY(!lines.rejected.isEmpty());
+        ReleaseGroupLock();
     }
 
     // Opened as "Proceed" opens it: the tool has let go of the group's lock.

@@ -8,6 +8,9 @@
 #include "base/linkbase.h"
 #include "core/group.h"
 #include "core/password.h"
+#include "core/settings.h"
+#include "platform/inifile.h"
+#include "platform/paths.h"
 #include "platform/fileio.h"
 #include "platform/httprequest.h"
 #include "platform/prompter.h"
@@ -23,6 +26,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -178,6 +183,38 @@ bool fillLinksBase(const QJsonArray& posts, const QString& entry)
     return ok;
 }
 
+// What the batch windows open on: a folder of pictures (and a note that is
+// not one) remembered as the last batch folder, and a few picture addresses
+// with a line that is no address. The stand-in makes up a picture for each
+// address, so inserting and uploading them works offline.
+bool fillBatchInputs(const QString& pictures)
+{
+    if (!QDir().mkpath(pictures))
+        return false;
+    const char* names[] = {"Beach.jpg", "Boats.jpg", "Cliffs.png", "Dunes.jpg", "Harbour.jpg", "Old town.png"};
+    for (int i = 0; i < 6; ++i) {
+        QImage image(640, 480, QImage::Format_RGB32);
+        const QColor colour = QColor::fromHsv(i * 50, 110, 210);
+        image.fill(colour.lighter(140));
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour.darker(130));
+        p.drawEllipse(80 + i * 30, 90, 260, 260);
+        p.end();
+        if (!image.save(pictures + u'/' + QString::fromLatin1(names[i])))
+            return false;
+    }
+    return FileObject::writeText(pictures + QStringLiteral("/notes.txt"), QStringLiteral("Not a picture: not listed."))
+        && tsWriteStringToINI(QStringLiteral("Recent Directories"), QStringLiteral("Last Batch Directory"), pictures,
+                              GetGroupSettingsFile())
+        && FileObject::writeText(tsBuildFileName(SET_DataPath, QStringLiteral("Batch URLs Data.TXT")),
+                                 QStringLiteral("http://pictures.example.org/gallery/harbour-at-night.jpg\r\n"
+                                                "http://pictures.example.org/gallery/old-bridge.jpg\r\n"
+                                                "this line is no address and stays in the box\r\n"
+                                                "https://photos.example.net/2026/06/lavender-field.png"));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -225,6 +262,11 @@ int main(int argc, char** argv)
     const QJsonArray posts = standinPosts(port);
     if (posts.isEmpty() || !fillLinksBase(posts, entry))
         return 1;
+    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
+    if (!fillBatchInputs(dataHome + QStringLiteral("/Demo pictures"))) {
+        say(QStringLiteral("the batch folder and addresses could not be written"));
+        return 1;
+    }
 
     // What the login window keeps when it closes.
     if (!SettingsStore::WriteValues({
