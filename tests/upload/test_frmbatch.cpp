@@ -174,7 +174,7 @@ private Q_SLOTS:
         QCOMPARE(path->text(), other);
         QCOMPARE(path->selectedText(), other);
         QCOMPARE(allNames(files), QStringList({QStringLiteral("x.gif"), QStringLiteral("y.gif")}));
-        QVERIFY(up.List().count() == 0);
+        QCOMPARE(up.List().count(), 0);
 
         // F5 lists afresh.
         QVERIFY(test::writeFile(other + QStringLiteral("/w.gif"), "x"));
