@@ -674,8 +674,10 @@ private Q_SLOTS:
                      .toInteger(),
                  picture.size());
 
-        // A dropped connection: closed with no answer at all.
-        for (const char* when : {"request", "headers"}) {
+        // A dropped connection: closed with no answer at all; only after
+        // "reply" was the request carried out.
+        for (const char* when : {"request", "headers", "reply"}) {
+            const qsizetype postsBefore = m_standin.posts().size();
             QVERIFY(m_standin.addFault({{u"endpoint"_s, u"write"_s},
                                         {u"kind"_s, u"drop"_s},
                                         {u"when"_s, QString::fromLatin1(when)}}));
@@ -689,6 +691,7 @@ private Q_SLOTS:
             got += socket.readAll();
             QVERIFY(got.isEmpty());
             QVERIFY(socket.state() != QAbstractSocket::ConnectedState);
+            QCOMPARE(m_standin.posts().size(), postsBefore + (qstrcmp(when, "reply") == 0 ? 1 : 0));
         }
         QCOMPARE(m_standin.requests(u"write"_s).last().toObject().value(u"status"_s).toInt(), 0);
     }

@@ -601,6 +601,7 @@ void HttpConnection::replyDone()
     m_request = HttpRequest();
     logSeq = 0;
     faultJson.clear();
+    dropReply = false;
     stillMoving();
     // A pipelined request may already be waiting; it is read once the
     // replies before it have gone out.

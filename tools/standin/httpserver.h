@@ -88,6 +88,8 @@ public:
     // Free slots for the handler's bookkeeping of the current request.
     qint64 logSeq = 0;
     QByteArray faultJson;
+    // The request is handled as usual and the connection closed in place of the reply.
+    bool dropReply = false;
 
 private:
     enum class State { Head, Body, ChunkSize, ChunkData, ChunkEnd, Trailer, Handling, Closed };

@@ -742,6 +742,12 @@ QJsonObject* Service::logEntry(qint64 seq)
 
 void Service::reply(HttpConnection* connection, HttpResponse response, const Pacing& pacing)
 {
+    if (connection->dropReply) {
+        // The request has had its effect (a post made, say); the client
+        // never learns of it.
+        connection->drop();
+        return;
+    }
     if (QJsonObject* entry = logEntry(connection->logSeq))
         entry->insert(u"status"_s, response.status);
     connection->respond(response, pacing);
@@ -837,6 +843,10 @@ bool Service::applyFault(HttpConnection* c, const HttpRequest& request, const QJ
     pacing->delayMs = fault.value(u"delayMs"_s).toInt();
     const bool keep = c->keepAlive();
     if (kind == u"drop") {
+        if (fault.value(u"when"_s).toString() == u"reply") {
+            c->dropReply = true;
+            return false;
+        }
         c->drop();
         return true;
     }
