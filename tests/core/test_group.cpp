@@ -58,7 +58,8 @@ private Q_SLOTS:
         QDir().mkpath(config);
         const QStringList leftovers{QStringLiteral("Links.XML.a1B2c3"), QStringLiteral("Uploads.XML.ZZZZZZ"),
                                     QStringLiteral("Settings.INI.x9y8z7"), QStringLiteral("Tags History.DAT.Qw3rTy"),
-                                    QStringLiteral("links.xml.abcdef"), QStringLiteral("12345.1280.JPG.Ab12Cd")};
+                                    QStringLiteral("links.xml.abcdef"), QStringLiteral("12345.1280.JPG.Ab12Cd"),
+                                    QStringLiteral("Links.Folded.XML.Mn0pQr")};
         const QStringList kept{QStringLiteral("Links.XML"), QStringLiteral("Links.XML.bak"),
                                QStringLiteral("Links.XML.abc-ef"), QStringLiteral("Links.XML.abcdefg"),
                                QStringLiteral("Notes.TXT.abcdef"), QStringLiteral("12345.1280.JPG"),
