@@ -1,11 +1,13 @@
-// The kill loop: a child process saves a group's link base (Links.XML and
-// its journal), Uploads.XML, Settings.INI and a history file, and the global
+// The kill loop: a child process saves a group's link base (a change
+// appended to Links.Journal, and every eighth time the journal folded into
+// Links.XML), Uploads.XML, Settings.INI and a history file, and the global
 // settings, over and over; the parent kills it with SIGKILL at random
-// moments (most land inside a save), opens the group again as the program
-// does, and checks that every
-// file parses and holds the generation saved last or the one being saved,
-// and that nothing of an interrupted save is left. Uploads.XML is built and
-// saved the way an upload list is: a new document through xhXMLDocument.
+// moments (most land inside a save; some are aimed just after the start of
+// a journal append or of a fold), opens the group again as the program
+// does, and checks that every file parses and holds the generation saved
+// last or the one being saved, and that nothing of an interrupted save is
+// left. Uploads.XML is built and saved the way an upload list is: a new
+// document through xhXMLDocument.
 //
 //   killloop [--kills N] [--seed S]
 //
@@ -123,10 +125,13 @@ int runChild(const QString& entry, qint64 generation)
         say("begin Links.XML " + g);
         ResolveLink(QStringLiteral("1"), linksOf(generation));
         SaveLinksBase();
-        if (generation % 8 == 0)
-            FoldLinksBase(); // as when the group closes
-
         say("done Links.XML " + g);
+        if (generation % 8 == 0) {
+            // As when the group closes: the base holds generation g all along.
+            say("begin fold " + g);
+            FoldLinksBase();
+            say("done fold " + g);
+        }
 
         say("begin Uploads.XML " + g);
         saveUploads(generation);
@@ -215,6 +220,7 @@ int runParent(int kills, quint32 seed)
 
     QRandomGenerator random(seed);
     QHash<QString, qint64> saved; // the generation each file holds for sure
+    QHash<QString, int> killedInside; // by the step cut short
     int damaged = 0, lost = 0, staleLeft = 0, insideSave = 0, done = 0;
     qint64 completed = 0;
     qint64 next = 1;
@@ -250,7 +256,18 @@ int runParent(int kills, quint32 seed)
             std::fprintf(stderr, "killloop: the saver did not start\n");
             return 1;
         }
-        ::usleep(useconds_t(random.bounded(40000)));
+        // A kill at any moment, or aimed at the steps of the link base that
+        // take least time: just after a journal append or a fold begins.
+        const int aim = random.bounded(4);
+        if (aim > 0) {
+            const QByteArray marker = aim == 1 ? "begin Links.XML " : "begin fold ";
+            const qsizetype from = out.size();
+            while (out.indexOf(marker, from) < 0 && readSome()) {
+            }
+            ::usleep(useconds_t(random.bounded(aim == 1 ? 200 : 3000)));
+        } else {
+            ::usleep(useconds_t(random.bounded(40000)));
+        }
         ::kill(child, SIGKILL);
         while (readSome()) {
         }
@@ -264,6 +281,14 @@ int runParent(int kills, quint32 seed)
                 continue;
             const QString file = QString::fromLatin1(words.at(1));
             const qint64 g = words.at(2).toLongLong();
+            if (file == u"fold") {
+                // Not a file of its own: it must not change what Links.XML holds.
+                if (words.at(0) == "begin")
+                    begun.insert(file, g);
+                else
+                    begun.remove(file);
+                continue;
+            }
             if (words.at(0) == "begin") {
                 begun.insert(file, g);
             } else {
@@ -275,6 +300,8 @@ int runParent(int kills, quint32 seed)
         }
         if (!begun.isEmpty())
             ++insideSave;
+        for (auto it = begun.cbegin(); it != begun.cend(); ++it)
+            ++killedInside[it.key()];
 
         // The next open of the group, as the program makes it.
         CountingPrompter prompter;
@@ -313,7 +340,12 @@ int runParent(int kills, quint32 seed)
         stale(groupFolder, expectedInGroup);
         stale(configFolder, expectedInConfig);
     }
-    std::printf("saves completed: %lld, kills inside a save: %d\n", completed, insideSave);
+    std::printf("saves completed: %lld, kills inside a save: %d (journal append %d, fold %d, Uploads.XML %d, "
+                "Settings.INI %d, History.DAT %d, Ruvia.ini %d)\n",
+                completed, insideSave, killedInside.value(QStringLiteral("Links.XML")),
+                killedInside.value(QStringLiteral("fold")), killedInside.value(QStringLiteral("Uploads.XML")),
+                killedInside.value(QStringLiteral("Settings.INI")), killedInside.value(QStringLiteral("History.DAT")),
+                killedInside.value(QStringLiteral("Ruvia.ini")));
     std::printf("kills: %d, damaged: %d, lost: %d, stale_left: %d\n", done, damaged, lost, staleLeft);
     return damaged + lost + staleLeft == 0 ? 0 : 1;
 }
