@@ -1,5 +1,5 @@
-// What the program reads from its own files: the link base, histories, INI
-// files and their escaped values, the stored password.
+// What the program reads from its own files: the link base, the upload
+// queue, histories, INI files and their escaped values, the stored password.
 #include "fuzzsupport.h"
 
 #include "base/linkbase.h"
@@ -9,6 +9,7 @@
 #include "platform/inifile.h"
 #include "platform/textrules.h"
 #include "support/history.h"
+#include "upload/uploadlist.h"
 
 #include <QFile>
 
@@ -31,6 +32,9 @@ RUVIA_FUZZ_TARGET(link_base)
     SET_DataPath = fuzz::scratchFolder();
     SET_GroupName = QStringLiteral("fuzz.example.com");
     const QString path = SET_DataPath + QStringLiteral("/Links.XML");
+    // What the last input's saves left would be replayed into this one.
+    QFile::remove(SET_DataPath + QStringLiteral("/Links.Journal"));
+    QFile::remove(SET_DataPath + QStringLiteral("/Links.Folded.XML"));
     writeScratch(path, fuzzBytes(data, size));
     if (!OpenLinksBase())
         return 0;
@@ -67,6 +71,24 @@ RUVIA_FUZZ_TARGET(link_base)
     FUZZ_CHECK(OpenLinksBase());
     FUZZ_CHECK(GetLinksList() == saved);
     FUZZ_CHECK(GetLinksCount() == count + 1);
+    return 0;
+}
+
+// Load, save and load again: the same rows come back.
+RUVIA_FUZZ_TARGET(uploads)
+{
+    fuzz::setUp();
+    SET_DataPath = fuzz::scratchFolder();
+    SET_UploadsPath = SET_DataPath + QStringLiteral("/Uploads");
+    SET_GroupName = QStringLiteral("fuzz.example.com");
+    writeScratch(UploadList::UploadsFile(), fuzzBytes(data, size));
+    UploadList list;
+    list.LoadListedUploads();
+    FUZZ_CHECK(list.CheckedCount() <= list.count());
+    FUZZ_CHECK(list.SaveListedUploads());
+    UploadList again;
+    again.LoadListedUploads();
+    FUZZ_CHECK(again.items() == list.items());
     return 0;
 }
 
