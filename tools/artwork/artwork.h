@@ -15,5 +15,7 @@ void addIcons(std::vector<Picture>& out);
 void addPaintWindow(std::vector<Picture>& out);
 void addAboutBoxPictures(std::vector<Picture>& out);
 void addUploaderPictures(std::vector<Picture>& out);
+// The program icon as SVG, for the icon theme's scalable size.
+bool writeScalableAppIcon(const QString& file);
 
 } // namespace artwork

@@ -4,6 +4,7 @@
 
 #include <QLinearGradient>
 #include <QRadialGradient>
+#include <QSvgGenerator>
 
 namespace artwork {
 namespace {
@@ -13,14 +14,12 @@ const QColor kIconBottom(84, 88, 226);
 const QColor kBadge(255, 150, 56);
 
 // Drawn on a 256-unit grid whose main edges fall on multiples of 16, so the
-// 16 and 32 pixel sizes keep sharp edges.
-QImage appIcon(int size)
+// 16 and 32 pixel sizes keep sharp edges. The print's picture is cut to its
+// frame by path intersection rather than a clip: the scalable copy is written
+// through QSvgGenerator, which does not keep clips.
+void paintAppIcon(QPainter& p, bool small)
 {
-    QImage image = newImage(size, size);
-    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size / 256.0, size / 256.0);
-    const bool small = size <= 32;
     p.setPen(Qt::NoPen);
 
     const QRectF tile(16, 16, 224, 224);
@@ -45,30 +44,30 @@ QImage appIcon(int size)
     p.setBrush(QColor(255, 255, 255));
     p.drawRoundedRect(print, small ? 8 : 14, small ? 8 : 14);
     const QRectF inner = print.adjusted(16, 16, -16, -16);
-    p.save();
-    QPainterPath clip;
-    clip.addRoundedRect(inner, 4, 4);
-    p.setClipPath(clip);
+    QPainterPath frame;
+    frame.addRoundedRect(inner, 4, 4);
+    const auto fill = [&](const QPainterPath& path, const QBrush& brush) {
+        p.fillPath(path.intersected(frame), brush);
+    };
     QLinearGradient sky(inner.topLeft(), inner.bottomLeft());
     sky.setColorAt(0, QColor(196, 232, 255));
     sky.setColorAt(1, QColor(236, 248, 255));
-    p.fillRect(inner, sky);
-    p.setBrush(QColor(255, 196, 64));
-    p.drawEllipse(QPointF(inner.left() + 82, inner.top() + 22), small ? 14 : 12, small ? 14 : 12);
+    p.fillPath(frame, sky);
+    QPainterPath sun;
+    sun.addEllipse(QPointF(inner.left() + 82, inner.top() + 22), small ? 14 : 12, small ? 14 : 12);
+    fill(sun, QColor(255, 196, 64));
     QPainterPath back;
     back.moveTo(inner.left() + 30, inner.bottom());
     back.lineTo(inner.left() + 78, inner.top() + 34);
     back.lineTo(inner.right() + 10, inner.bottom());
     back.closeSubpath();
-    p.setBrush(QColor(92, 150, 226));
-    p.drawPath(back);
+    fill(back, QColor(92, 150, 226));
     QPainterPath front;
     front.moveTo(inner.left() - 8, inner.bottom());
     front.lineTo(inner.left() + 34, inner.top() + 20);
     front.lineTo(inner.left() + 78, inner.bottom());
     front.closeSubpath();
-    p.setBrush(QColor(56, 96, 200));
-    p.drawPath(front);
+    fill(front, QColor(56, 96, 200));
     if (!small) {
         QPainterPath cap;
         cap.moveTo(inner.left() + 34, inner.top() + 20);
@@ -77,19 +76,25 @@ QImage appIcon(int size)
         cap.lineTo(inner.left() + 32, inner.top() + 38);
         cap.lineTo(inner.left() + 26, inner.top() + 32);
         cap.closeSubpath();
-        p.setBrush(QColor(255, 255, 255));
-        p.drawPath(cap);
+        fill(cap, QColor(255, 255, 255));
     }
-    p.restore();
+}
 
-    // The upload badge, ringed in the tile's colour where it overlaps the print.
-    const QColor ring = mix(kIconTop, kIconBottom, 0.8);
+// The upload badge, ringed in the tile's colour where it overlaps the print.
+const QColor kBadgeRing = mix(kIconTop, kIconBottom, 0.8);
+
+QImage appIcon(int size)
+{
+    QImage image = newImage(size, size);
+    QPainter p(&image);
+    p.scale(size / 256.0, size / 256.0);
+    paintAppIcon(p, size <= 32);
     if (size > 16) {
-        drawUploadBadge(p, QPointF(184, 184), small ? 48 : 44, kBadge, ring);
+        drawUploadBadge(p, QPointF(184, 184), size <= 32 ? 48 : 44, kBadge, kBadgeRing);
         return image;
     }
     // At 16 pixels a smoothed arrow turns to mush: disc smoothed, arrow set pixel by pixel.
-    p.setBrush(ring);
+    p.setBrush(kBadgeRing);
     p.drawEllipse(QPointF(184, 184), 68, 68);
     p.setBrush(kBadge);
     p.drawEllipse(QPointF(184, 184), 60, 60);
@@ -296,6 +301,21 @@ void addIcons(std::vector<Picture>& out)
     out.push_back({QStringLiteral("PAINT_CURSOR"), paintCursor()});
     out.push_back({QStringLiteral("IDB_CHECKBOX_ON"), checkBox(true)});
     out.push_back({QStringLiteral("IDB_CHECKBOX_OFF"), checkBox(false)});
+}
+
+bool writeScalableAppIcon(const QString& file)
+{
+    QSvgGenerator svg;
+    svg.setFileName(file);
+    svg.setSize(QSize(256, 256));
+    svg.setViewBox(QRect(0, 0, 256, 256));
+    svg.setTitle(QStringLiteral("Ruvia"));
+    QPainter p;
+    if (!p.begin(&svg))
+        return false;
+    paintAppIcon(p, false);
+    drawUploadBadge(p, QPointF(184, 184), 44, kBadge, kBadgeRing);
+    return p.end();
 }
 
 } // namespace artwork

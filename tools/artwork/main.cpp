@@ -1,7 +1,8 @@
 // ruvia-artwork OUTDIR [--contact-sheet FILE]
 // Writes every icon, bitmap and picture of the program as NAME.png into
-// OUTDIR. The contact sheet shows them all on one image, with the disguise
-// assembled at two sizes, for judging the artwork by eye.
+// OUTDIR, and the program icon once more as A_MAIN.svg. The contact sheet
+// shows them all on one image, with the disguise assembled at two sizes, for
+// judging the artwork by eye.
 #include "artwork.h"
 #include "draw.h"
 
@@ -122,6 +123,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "ruvia-artwork: cannot write %s\n", qPrintable(file));
             return 1;
         }
+    }
+    const QString svgFile = outDir.filePath(QStringLiteral("A_MAIN.svg"));
+    if (!writeScalableAppIcon(svgFile)) {
+        std::fprintf(stderr, "ruvia-artwork: cannot write %s\n", qPrintable(svgFile));
+        return 1;
     }
     if (!sheetFile.isEmpty() && !contactSheet(all).save(sheetFile, "PNG")) {
         std::fprintf(stderr, "ruvia-artwork: cannot write %s\n", qPrintable(sheetFile));
