@@ -15,6 +15,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Ruvia"));
     QApplication::setOrganizationName(QStringLiteral("Corvanel Studios"));
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral("com.corvanelstudios.Ruvia"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                             .arg(RUVIA_VERSION_MAJOR)
                                             .arg(RUVIA_VERSION_MINOR)
