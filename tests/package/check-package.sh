@@ -25,6 +25,11 @@ if [ "$(id -u)" -ne 0 ] || ! command -v debootstrap >/dev/null; then
   echo "not root or no debootstrap: the install into a throw-away root is skipped"
   exit 0
 fi
+mirror=http://deb.debian.org/debian
+if ! curl -sfI --max-time 20 "$mirror/dists/bookworm/Release" >/dev/null; then
+  echo "the Debian mirror is not reachable: the install into a throw-away root is skipped"
+  exit 0
+fi
 work="$(mktemp -d)"
 root="$work/root"
 cleanup() {
@@ -36,7 +41,7 @@ cache="${RUVIA_PACKAGE_ROOT_CACHE:-}"
 if [ -n "$cache" ] && [ -f "$cache/etc/debian_version" ]; then
   cp -a "$cache" "$root"
 else
-  debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >"$work/debootstrap.log" 2>&1 \
+  debootstrap --variant=minbase bookworm "$root" "$mirror" >"$work/debootstrap.log" 2>&1 \
     || { tail -5 "$work/debootstrap.log"; exit 1; }
   [ -n "$cache" ] && cp -a "$root" "$cache"
 fi
