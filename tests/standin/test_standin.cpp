@@ -483,6 +483,43 @@ private Q_SLOTS:
         QCOMPARE(copy.value(u"width"_s).toInt(), 250);
     }
 
+    // The owner's list read: published and private posts, or with state=
+    // only those in that state; and the log names the post each write made.
+    void listReadByState()
+    {
+        const QList<Field> auth{{"email", kEmail}, {"password", kPassword}};
+        QByteArray ids[2];
+        const char* states[2] = {"draft", "queue"};
+        for (int i = 0; i < 2; ++i) {
+            QList<Field> fields = writeFields(makePicture(32, 32));
+            fields.append(Field{"state", states[i]});
+            const Reply w = post(postMultipart("http://www.tumblr.com/api/write", fields));
+            QCOMPARE(w.status, 201);
+            ids[i] = w.body;
+            const QJsonArray writes = m_standin.requests(u"write"_s);
+            QCOMPARE(writes.last().toObject().value(u"postId"_s).toString(), QString::fromLatin1(w.body));
+        }
+        auto listed = [&](const QList<Field>& fields) {
+            const Reply r = post(postMultipart("http://mainblog.tumblr.com/api/read", fields));
+            QStringList out;
+            xhXMLDocument doc;
+            if (r.status == 200 && doc.LoadXML(r.body))
+                for (const pugi::xpath_node& n : doc.SelectNodes(u"/tumblr/posts/post"_s))
+                    out.append(QString::fromUtf8(n.node().attribute("id").value()));
+            return out;
+        };
+        QList<Field> drafts = auth;
+        drafts.append(Field{"state", "draft"});
+        QCOMPARE(listed(drafts).value(0), QString::fromLatin1(ids[0]));
+        QList<Field> queued = auth;
+        queued.append(Field{"state", "queue"});
+        QVERIFY(listed(queued).contains(QString::fromLatin1(ids[1])));
+        QVERIFY(!listed(queued).contains(QString::fromLatin1(ids[0])));
+        const QStringList published = listed(auth);
+        QVERIFY(!published.isEmpty());
+        QVERIFY(!published.contains(QString::fromLatin1(ids[0])) && !published.contains(QString::fromLatin1(ids[1])));
+    }
+
     void latestPosts()
     {
         const Reply r = post("GET /api/read?num=2 HTTP/1.1\r\nHost: mainblog.tumblr.com\r\n\r\n");

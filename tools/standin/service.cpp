@@ -1181,6 +1181,9 @@ void Service::finishWrite(WriteJob job, const QByteArray& data, bool fetched, Ha
     else
         storeFiles(p, set);
     m_posts.append(p);
+    // The log says which write made which post, whether or not its reply arrives.
+    if (QJsonObject* entry = logEntry(job.connection->logSeq))
+        entry->insert(u"postId"_s, p.id);
     if (pending.dataHash.valid() || pending.pictures.valid()) {
         m_pendingPosts.append(pending);
         settle(false);
@@ -1275,10 +1278,18 @@ void Service::handleRead(HttpConnection* c, const HttpRequest& request, const Fo
     const QString id = form.text("id").trimmed();
     const QString type = form.text("type");
     const bool textFilter = form.text("filter") == u"text";
+    // A list shows published posts (private ones to their owner); the owner
+    // asks for queued, draft or submitted ones by their state.
+    const QString state = form.text("state").trimmed();
+    auto listed = [&](const Post& p) {
+        if (!reader || reader->email.compare(p.owner, Qt::CaseInsensitive) != 0)
+            return visible(p, nullptr);
+        return state.isEmpty() ? p.state == u"published" : p.state == state;
+    };
     auto ofBlog = [&](const Blog* b) {
         QList<const Post*> list;
         for (const Post& p : m_posts)
-            if (b && p.blog == b->name && visible(p, reader) && (type.isEmpty() || type == u"photo"))
+            if (b && p.blog == b->name && listed(p) && (type.isEmpty() || type == u"photo"))
                 list.prepend(&p);
         return list;
     };
