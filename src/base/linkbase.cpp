@@ -492,6 +492,39 @@ int GetLinksCount()
     return count;
 }
 
+int ComparePostIDs(const QString& a, const QString& b)
+{
+    auto significant = [](const QString& id) {
+        qsizetype zeros = 0;
+        while (zeros + 1 < id.size() && id.at(zeros) == u'0')
+            ++zeros;
+        return QStringView(id).mid(zeros);
+    };
+    const QStringView x = significant(a);
+    const QStringView y = significant(b);
+    if (x.size() != y.size())
+        return x.size() < y.size() ? -1 : 1;
+    return x.compare(y);
+}
+
+QString HighestPostID()
+{
+    QString highest = QStringLiteral("0");
+    for (auto it = base().index.cbegin(); it != base().index.cend(); ++it)
+        if (IsFileSafePostID(it.key()) && ComparePostIDs(it.key(), highest) > 0)
+            highest = it.key();
+    return highest;
+}
+
+QStringList PostIDsAbove(const QString& postId)
+{
+    QStringList out;
+    for (auto it = base().index.cbegin(); it != base().index.cend(); ++it)
+        if (IsFileSafePostID(it.key()) && ComparePostIDs(it.key(), postId) > 0)
+            out.append(it.key());
+    return out;
+}
+
 pugi::xml_node FindLink(const QString& postId)
 {
     return base().index.value(postId);

@@ -71,6 +71,14 @@ bool IsResolvedText(const QString& text);
 // edited by hand, an odd reply) gets no file name, as an unresolved post.
 bool IsFileSafePostID(const QString& postId);
 
+// Orders two decimal post IDs by their value (no length limit): below 0, 0
+// or above 0. Not for other texts.
+int ComparePostIDs(const QString& a, const QString& b);
+// The largest decimal PostID in the base, or "0" when it holds none.
+QString HighestPostID();
+// The decimal PostIDs of the base above postId, in no particular order.
+QStringList PostIDsAbove(const QString& postId);
+
 xhXMLDocument& LinksDocument();
 // The full path kept by OpenLinksBase.
 QString LinksBasePath();

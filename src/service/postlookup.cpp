@@ -64,16 +64,18 @@ bool FindLocationHeader(const QString& headers, QString& location)
     return true;
 }
 
-int ReadPost(const QString& host, const QString& email, const QString& password,
-             const QString& postId, IHTTPRequestCallback* callback, QByteArray& reply)
-{
-    reply.clear();
-    if (postId.isEmpty())
-        return LookupIgnore;
+namespace {
 
+// The read call with its recovery rules: redirects, the service's 408 reply
+// (cleared by a dummy read), failures asked about with failureText above the
+// request's error, and an empty reply.
+int readBlogXml(const QString& host, const QString& email, const QString& password,
+                const QString& path, const QList<QPair<QString, QByteArray>>& extraFields,
+                const QString& failureText, IHTTPRequestCallback* callback, QByteArray& reply)
+{
     QString currentHost = host;
     int currentPort = kServicePort;
-    QString currentPath = QStringLiteral("/api/read?id=") + postId;
+    QString currentPath = path;
     bool currentSecure = false;
     bool dummySent = false;
     int redirects = 0;
@@ -88,6 +90,8 @@ int ReadPost(const QString& host, const QString& email, const QString& password,
         fields.AddField(QStringLiteral("generator"), tsUNICODEToUTF8(readGenerator()));
         fields.AddField(QStringLiteral("filter"), "text");
         fields.AddField(QStringLiteral("type"), "photo");
+        for (const auto& field : extraFields)
+            fields.AddField(field.first, field.second);
         SendServiceRequest(request, currentHost, currentPort, QStringLiteral("POST"),
                            currentPath, kServiceTimeoutMs, fields, callback, currentSecure);
 
@@ -125,8 +129,7 @@ int ReadPost(const QString& host, const QString& email, const QString& password,
                 tsLogError(QStringLiteral("ReadPost() ==> HTTP 408 was detected again. Dummy "
                                           "request doesn't help at all."));
             const int answer = ErrorReporter::AskAbortRetryIgnore(
-                QStringLiteral("Can't download blog's XML file.\r\n\r\n")
-                + request.GetRequestErrorText());
+                failureText + QStringLiteral("\r\n\r\n") + request.GetRequestErrorText());
             if (answer == IDRETRY)
                 continue;
             return answer == IDABORT ? LookupAbort : LookupIgnore;
@@ -141,6 +144,32 @@ int ReadPost(const QString& host, const QString& email, const QString& password,
             continue;
         return LookupSuccess;
     }
+}
+
+} // namespace
+
+int ReadPost(const QString& host, const QString& email, const QString& password,
+             const QString& postId, IHTTPRequestCallback* callback, QByteArray& reply)
+{
+    reply.clear();
+    if (postId.isEmpty())
+        return LookupIgnore;
+    return readBlogXml(host, email, password, QStringLiteral("/api/read?id=") + postId, {},
+                       QStringLiteral("Can't download blog's XML file."), callback, reply);
+}
+
+int ReadNewestPosts(const QString& host, const QString& email, const QString& password,
+                    int start, const QString& state, const QString& failureText,
+                    IHTTPRequestCallback* callback, QByteArray& reply)
+{
+    reply.clear();
+    QList<QPair<QString, QByteArray>> fields{
+        {QStringLiteral("start"), QByteArray::number(start)},
+        {QStringLiteral("num"), QByteArray::number(kNewestPostsPage)}};
+    if (!state.isEmpty())
+        fields.append({QStringLiteral("state"), state.toUtf8()});
+    return readBlogXml(host, email, password, QStringLiteral("/api/read"), fields, failureText,
+                       callback, reply);
 }
 
 int SendDummyRead(const QString& host, IHTTPRequestCallback* callback)

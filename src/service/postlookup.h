@@ -24,6 +24,15 @@ inline constexpr int kMaxRedirects = 20;
 // (empty unless the outcome is LookupSuccess).
 int ReadPost(const QString& host, const QString& email, const QString& password,
              const QString& postId, IHTTPRequestCallback* callback, QByteArray& reply);
+// The largest page of a list read.
+inline constexpr int kNewestPostsPage = 50;
+// Reads a page of the blog's newest photo posts, newest first, as their
+// owner sees them: start posts skipped, state "" (published and private
+// posts) or "queue", "draft", "submission". A failure is asked about with
+// failureText above the request's error. The outcome as ReadPost's.
+int ReadNewestPosts(const QString& host, const QString& email, const QString& password,
+                    int start, const QString& state, const QString& failureText,
+                    IHTTPRequestCallback* callback, QByteArray& reply);
 // The plain GET of "/api/read" that clears the service's 408 state: 0, 1 or 2.
 int SendDummyRead(const QString& host, IHTTPRequestCallback* callback);
 // 0 with links filled, or the answer to the question about a bad reply:

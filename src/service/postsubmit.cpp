@@ -22,9 +22,12 @@ QString PostIdFromReply(const QByteArray& body)
 bool WritePost(const QString& group, const QString& email, const QString& password,
                const QString& caption, const QString& tags, const QString& clickThroughUrl,
                int state, const QString& publishOn, const QByteArray& data,
-               const QString& source, IHTTPRequestCallback* callback, QString& postId)
+               const QString& source, IHTTPRequestCallback* callback, QString& postId,
+               bool* unconfirmed)
 {
     postId.clear();
+    if (unconfirmed)
+        *unconfirmed = false;
     RequestFields fields;
     fields.AddField(QStringLiteral("email"), email.toUtf8());
     fields.AddField(QStringLiteral("password"), password.toUtf8());
@@ -72,6 +75,13 @@ bool WritePost(const QString& group, const QString& email, const QString& passwo
     SendServiceRequest(request, QString::fromUtf16(kServiceHost), kServicePort,
                        QStringLiteral("POST"), QStringLiteral("/api/write"), SET_Timeout, fields,
                        callback);
+    if (unconfirmed) {
+        // Only a refusal, or a connection that never opened, proves there is no post.
+        const int status = request.GetStatusCode();
+        const bool refused = (status >= 400 && status < 500)
+            || (status == 0 && request.GetErrorKind() == ErrorConnect);
+        *unconfirmed = !refused;
+    }
     if (request.GetErrorCode() != 0) {
         ShowRequestError(request, MB_ICONCRITICAL, QStringLiteral("Can't send post."));
         return false;
@@ -87,6 +97,8 @@ bool WritePost(const QString& group, const QString& email, const QString& passwo
         ShowRequestError(request, MB_ICONCRITICAL, message);
         return false;
     }
+    if (unconfirmed)
+        *unconfirmed = false;
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "upload/uploadlist.h"
 
+#include "base/linkbase.h"
 #include "core/group.h"
 #include "platform/log.h"
 #include "platform/paths.h"
@@ -144,6 +145,17 @@ void UploadList::SetChecked(int row, bool checked)
     Q_EMIT dataChanged(i, i, {Qt::CheckStateRole});
 }
 
+void UploadList::SetUnconfirmedWrite(int row, int stateCode, const QString& newerThan,
+                                     const QDateTime& sentAt)
+{
+    if (row < 0 || row >= count())
+        return;
+    const bool marked = stateCode >= 0;
+    m_items[row].UnconfirmedState = marked ? stateCode : -1;
+    m_items[row].UnconfirmedAfter = marked ? newerThan : QString();
+    m_items[row].UnconfirmedAt = marked ? sentAt.toUTC() : QDateTime();
+}
+
 void UploadList::SetAllChecked(bool checked)
 {
     for (int row = 0; row < count(); ++row)
@@ -207,6 +219,15 @@ void UploadList::LoadListedUploads()
             it.FileName = tsBuildFileName(SET_UploadsPath, it.FileName.mid(2));
         it.OriginalFileName = child("OriginalFileName");
         it.Selected = TextToBool(fromU8(e.attribute("Selected").value()), true);
+        const pugi::xml_attribute state = e.attribute("UnconfirmedState");
+        const QString after = fromU8(e.attribute("UnconfirmedAfter").value());
+        const QDateTime at = QDateTime::fromString(fromU8(e.attribute("UnconfirmedAt").value()),
+                                                   Qt::ISODate);
+        if (state && state.as_int(-1) >= 0 && IsFileSafePostID(after) && at.isValid()) {
+            it.UnconfirmedState = state.as_int(-1);
+            it.UnconfirmedAfter = after;
+            it.UnconfirmedAt = at.toUTC();
+        }
         if (it.IsLink()) {
             if (it.OriginalFileName.isEmpty())
                 it.OriginalFileName = linkDisplayName(it.FileName);
@@ -237,6 +258,13 @@ bool UploadList::SaveListedUploads() const
     for (const UploadItem& it : m_items) {
         pugi::xml_node e = xhXMLDocument::AppendElement(root, QStringLiteral("UploadItem"));
         xhXMLDocument::AppendAttribute(e, QStringLiteral("Selected"), BoolToText(it.Selected));
+        if (it.UnconfirmedState >= 0) {
+            xhXMLDocument::AppendAttribute(e, QStringLiteral("UnconfirmedState"),
+                                           QString::number(it.UnconfirmedState));
+            xhXMLDocument::AppendAttribute(e, QStringLiteral("UnconfirmedAfter"), it.UnconfirmedAfter);
+            xhXMLDocument::AppendAttribute(e, QStringLiteral("UnconfirmedAt"),
+                                           it.UnconfirmedAt.toUTC().toString(Qt::ISODate));
+        }
         auto child = [&](const QString& name, const QString& text) {
             xhXMLDocument::SetText(xhXMLDocument::AppendElement(e, name), text);
         };

@@ -6,6 +6,7 @@
 #include "support/history.h"
 
 #include <QAbstractTableModel>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -23,6 +24,12 @@ struct UploadItem {
     QString Tags;
     QString ClickThroughURL;
     bool Selected = true;
+    // Set while a write of this row may have made a post the base does not
+    // hold yet: that write's post state code, the highest post ID the base
+    // held before it and when it was sent (UTC). -1 when no write is in doubt.
+    int UnconfirmedState = -1;
+    QString UnconfirmedAfter;
+    QDateTime UnconfirmedAt;
 
     bool IsLink() const;
     bool operator==(const UploadItem&) const = default;
@@ -75,6 +82,11 @@ public:
     // "checked / rows [total size]"
     QString InfoText() const;
     void SetChecked(int row, bool checked);
+    // Marks row (0-based) as written with stateCode at sentAt, after the
+    // base's post newerThan, or clears the mark (stateCode -1). The list
+    // file is not saved here.
+    void SetUnconfirmedWrite(int row, int stateCode, const QString& newerThan,
+                             const QDateTime& sentAt);
     void SetAllChecked(bool checked);
 
     void ListAddItem(const UploadItem& item);

@@ -12,9 +12,11 @@
 #include "service/postsubmit.h"
 #include "service/requestframe.h"
 #include "upload/uploadfiles.h"
+#include "upload/lostpost.h"
 #include "upload/uploadlist.h"
 
 #include <QCoreApplication>
+#include <QImageReader>
 
 namespace ruvia {
 
@@ -92,35 +94,77 @@ void CUploadRun::DropPostedRow(int index)
     m_list.SaveListedUploads();
 }
 
+WrittenPost CUploadRun::WrittenPostOf(const UploadItem& item)
+{
+    WrittenPost written;
+    written.caption = item.Caption;
+    written.tags = item.Tags;
+    written.clickThroughUrl = item.ClickThroughURL;
+    written.recordedName = RecordedFileName(item.OriginalFileName);
+    if (!item.IsLink())
+        written.pictureSize = QImageReader(item.FileName).size();
+    written.stateCode = item.UnconfirmedState;
+    written.newerThan = item.UnconfirmedAfter;
+    written.sentAt = item.UnconfirmedAt;
+    return written;
+}
+
 bool CUploadRun::ProcessRow(int index)
 {
     const UploadItem item = m_list.item(index - 1);
     m_view.SelectRow(index - 1);
     m_view.SetStatusColor(0);
-    show(QStringLiteral("Uploading picture..."));
 
-    QByteArray content;
-    QString source;
-    if (item.IsLink()) {
-        source = item.FileName;
-    } else {
-        content = ReadUploadFile(item.FileName);
-        if (content.isEmpty()) {
+    // A write of this row whose reply never came may have made its post.
+    QString postId;
+    if (item.UnconfirmedState >= 0) {
+        show(QStringLiteral("Looking for the post of the last try..."));
+        const int found = FindLostPost(WrittenPostOf(item), &m_callback, postId);
+        if (found == LostPostAbort) {
+            m_view.SetStatusColor(2);
+            return false;
+        }
+        if (found != LostPostInBase && found != LostPostOnBlog)
+            postId.clear();
+    }
+
+    if (postId.isEmpty()) {
+        QByteArray content;
+        QString source;
+        if (item.IsLink()) {
+            source = item.FileName;
+        } else {
+            content = ReadUploadFile(item.FileName);
+            if (content.isEmpty()) {
+                m_view.SetStatusColor(2);
+                return false;
+            }
+        }
+        // Kept on disk before the request goes, so that even a run killed
+        // while it waits for the reply looks for the post before posting again.
+        m_list.SetUnconfirmedWrite(index - 1, m_stateCode, HighestPostID(),
+                                   QDateTime::currentDateTimeUtc());
+        m_list.SaveListedUploads();
+        show(QStringLiteral("Uploading picture..."));
+        bool unconfirmed = false;
+        const bool posted = WritePost(SET_GroupName, SET_EMail, SET_Password, item.Caption,
+                                      item.Tags, item.ClickThroughURL, m_stateCode, m_publishOn,
+                                      content, source, &m_callback, postId, &unconfirmed);
+        content = QByteArray();
+        if (!posted) {
+            if (!unconfirmed) {
+                m_list.SetUnconfirmedWrite(index - 1, -1, {}, {});
+                m_list.SaveListedUploads();
+            }
             m_view.SetStatusColor(2);
             return false;
         }
     }
-    QString postId;
-    const bool posted = WritePost(SET_GroupName, SET_EMail, SET_Password, item.Caption, item.Tags,
-                                  item.ClickThroughURL, m_stateCode, m_publishOn, content, source,
-                                  &m_callback, postId);
-    content = QByteArray();
-    if (!posted) {
-        m_view.SetStatusColor(2);
-        return false;
+    if (!FindLink(postId)) {
+        AddLink(postId, RecordedFileName(item.OriginalFileName),
+                tsGetFullUserName(SET_AttoFormat));
+        SaveLinksBase();
     }
-    AddLink(postId, RecordedFileName(item.OriginalFileName), tsGetFullUserName(SET_AttoFormat));
-    SaveLinksBase();
     if (!SET_ResolvePosts)
         return true;
 
@@ -159,7 +203,7 @@ bool CUploadRun::ProcessRow(int index)
         }
     }
     m_view.SetStatusColor(0);
-    if (source.isEmpty() && SET_CopyUploadedFileToBase)
+    if (!item.IsLink() && SET_CopyUploadedFileToBase)
         CopyLocalImageToBase(item.FileName, GetPictureFileName(postId));
     return true;
 }

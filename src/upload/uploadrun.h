@@ -5,6 +5,7 @@
 // off the queue. It runs on the window's thread; the window sees it through
 // IUploadRunView and asks it to stop with RequestStop.
 #include "support/transferprogress.h"
+#include "upload/lostpost.h"
 
 #include <QString>
 
@@ -12,6 +13,7 @@ namespace ruvia {
 
 class CStatistics;
 class UploadList;
+struct UploadItem;
 
 class IUploadRunView {
 public:
@@ -47,6 +49,8 @@ public:
     // without its leading "/", its query and its fragment.
     static QString RecordedFileName(const QString& firstColumn);
     static QString RunPositionText(int current, int total);
+    // What a row's write asks for, to find its post when the reply was lost.
+    static WrittenPost WrittenPostOf(const UploadItem& item);
 
 private:
     // False when the run is to end.

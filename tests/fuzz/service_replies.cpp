@@ -5,6 +5,9 @@
 #include "service/postlookup.h"
 #include "service/postsubmit.h"
 #include "service/requestframe.h"
+#include "upload/lostpost.h"
+
+#include <QTimeZone>
 
 using namespace ruvia;
 
@@ -56,5 +59,35 @@ RUVIA_FUZZ_TARGET(location_header)
     // ParseURL to refuse).
     if (FindLocationHeader(QString::fromLatin1(fuzzBytes(data, size)), location))
         FUZZ_CHECK(!location.contains(QStringLiteral("\r\n")));
+    return 0;
+}
+
+// A list read of the blog's newest posts, and matching them to a lost write.
+RUVIA_FUZZ_TARGET(newest_posts)
+{
+    fuzz::setUp();
+    QList<NewestPost> posts;
+    QString error;
+    const bool ok = ParseNewestPosts(fuzzBytes(data, size), posts, &error);
+    FUZZ_CHECK(ok == error.isEmpty());
+    if (!ok)
+        FUZZ_CHECK(posts.isEmpty());
+    WrittenPost written;
+    written.sentAt = QDateTime::fromSecsSinceEpoch(0, QTimeZone::utc());
+    for (const NewestPost& post : posts) {
+        written.caption = post.caption;
+        written.tags = post.tags.join(u',');
+        written.clickThroughUrl = post.linkUrl;
+        bool plainTags = true;
+        for (const QString& tag : post.tags)
+            plainTags = plainTags && !tag.contains(u',') && !tag.contains(u'"');
+        // A dated post is found for the write that asked for exactly what it shows.
+        if (post.date.isValid() && post.date >= written.sentAt && plainTags)
+            FUZZ_CHECK(PostMatches(written, post));
+        // An undated one never is.
+        NewestPost undated = post;
+        undated.date = QDateTime();
+        FUZZ_CHECK(!PostMatches(written, undated));
+    }
     return 0;
 }

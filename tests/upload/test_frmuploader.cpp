@@ -599,6 +599,8 @@ private Q_SLOTS:
         frmUploader w(nullptr, nullptr);
         w.show();
         const QByteArray bytes = test::someBytes(100000, 5);
+        // A caption of its own: no earlier test's post can pass for it.
+        child<QPlainTextEdit>(&w, "txtCaption")->setPlainText(QStringLiteral("Dropped during the write"));
         QVERIFY(w.PasteToList(source(QStringLiteral("drop.jpg"), bytes), false, true));
         const UploadItem queued = w.List().item(0);
         QVERIFY(standin.addFault(json("{'endpoint':'write','kind':'drop'}")));
@@ -606,7 +608,13 @@ private Q_SLOTS:
         child<QPushButton>(&w, "cmdUpload")->click();
         QCOMPARE(prompter.messages().size(), 1);
         QVERIFY(prompter.last().text.startsWith(QStringLiteral("Can't send post.")));
-        QCOMPARE(w.List().items(), QList<UploadItem>{queued});
+        // The row stays, marked as a write that may have made its post.
+        UploadItem marked = queued;
+        marked.UnconfirmedState = StatePublishNow;
+        marked.UnconfirmedAfter = QStringLiteral("0");
+        marked.UnconfirmedAt = w.List().item(0).UnconfirmedAt;
+        QVERIFY(marked.UnconfirmedAt.isValid());
+        QCOMPARE(w.List().items(), QList<UploadItem>{marked});
         QCOMPARE(test::readAll(queued.FileName), bytes);
         QCOMPARE(savedRows(), 1);
         QCOMPARE(colourOf(child<QLabel>(&w, "lblResult")), QColor(255, 0, 0));

@@ -15,6 +15,7 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 using namespace ruvia;
 
@@ -149,13 +150,54 @@ private Q_SLOTS:
         QCOMPARE(test::readAll(UploadList::UploadsFile()), QByteArray("<Uploads><UploadItem>"));
     }
 
+    // A row whose write may have made a post keeps that mark across runs; a
+    // mark that is not a state and a post ID is dropped.
+    void unconfirmedWriteMark_data()
+    {
+        QTest::addColumn<QString>("attributes");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("after");
+        const QString at = QStringLiteral(" UnconfirmedAt='2026-12-10T20:14:28Z'");
+        QTest::newRow("marked") << QStringLiteral("UnconfirmedState='2' UnconfirmedAfter='431830023'") + at << 2 << "431830023";
+        QTest::newRow("empty base") << QStringLiteral("UnconfirmedState='0' UnconfirmedAfter='0'") + at << 0 << "0";
+        QTest::newRow("not an ID") << QStringLiteral("UnconfirmedState='0' UnconfirmedAfter='12a'") + at << -1 << "";
+        QTest::newRow("no ID") << QStringLiteral("UnconfirmedState='1'") + at << -1 << "";
+        QTest::newRow("no time") << "UnconfirmedState='1' UnconfirmedAfter='5'" << -1 << "";
+        QTest::newRow("not a time") << "UnconfirmedState='1' UnconfirmedAfter='5' UnconfirmedAt='soon'" << -1 << "";
+        QTest::newRow("negative state") << QStringLiteral("UnconfirmedState='-3' UnconfirmedAfter='5'") + at << -1 << "";
+        QTest::newRow("no mark") << "" << -1 << "";
+    }
+    void unconfirmedWriteMark()
+    {
+        QFETCH(QString, attributes);
+        QFETCH(int, state);
+        QVERIFY(FileObject::writeText(UploadList::UploadsFile(),
+                                      uploadsXml(QStringLiteral("<UploadItem %1><FileName>http://x.org/a</FileName>"
+                                                                "</UploadItem>").arg(attributes))));
+        UploadList list;
+        list.LoadListedUploads();
+        QCOMPARE(list.count(), 1);
+        QTEST(list.item(0).UnconfirmedState, "state");
+        QTEST(list.item(0).UnconfirmedAfter, "after");
+        QCOMPARE(list.item(0).UnconfirmedAt,
+                 state < 0 ? QDateTime() : QDateTime(QDate(2026, 12, 10), QTime(20, 14, 28), QTimeZone::utc()));
+
+        // Cleared, it is gone from the file.
+        list.SetUnconfirmedWrite(0, -1, QStringLiteral("7"), QDateTime::currentDateTimeUtc());
+        QVERIFY(list.SaveListedUploads());
+        UploadList again;
+        again.LoadListedUploads();
+        QCOMPARE(again.item(0).UnconfirmedState, -1);
+        QCOMPARE(again.item(0).UnconfirmedAfter, QString());
+    }
+
     void saveWritesTheDataModel()
     {
         UploadList list;
         // The uploads folder spelled in another letter case still gives the "*\" form.
         const QString inFolder = SET_UploadsPath.toUpper() + QStringLiteral("/{A}.JPG");
         list.ListAddItem({inFolder, QStringLiteral("a.jpg"), QStringLiteral("1 bytes"), 1,
-                          QStringLiteral("c"), QStringLiteral("t"), QStringLiteral("u"), false});
+                          QStringLiteral("c"), QStringLiteral("t"), QStringLiteral("u"), false, -1, {}, {}});
         list.ListAddItem(row(SET_UploadsPath + QStringLiteral("/sub/b.png"), QStringLiteral("b.png"),
                              QStringLiteral("FNF")));
         list.ListAddItem(row(QStringLiteral("http://x.org/c.gif"), QStringLiteral("/c.gif"),
@@ -199,7 +241,9 @@ private Q_SLOTS:
         QFETCH(QString, text);
         UploadList list;
         const UploadItem item{QStringLiteral("http://x.org/") + QString::fromLatin1(QUrl::toPercentEncoding(text)),
-                              QStringLiteral("/") + text, QStringLiteral("--"), 0, text, text, text, true};
+                              QStringLiteral("/") + text, QStringLiteral("--"), 0, text, text, text, true,
+                              3, QStringLiteral("431830023"),
+                              QDateTime(QDate(2026, 12, 10), QTime(20, 14, 28), QTimeZone::utc())};
         list.ListAddItem(item);
         QVERIFY(list.SaveListedUploads());
         UploadList again;

@@ -11,6 +11,7 @@
 #include "platform/textutil.h"
 #include "service/postsubmit.h"
 #include "support/statistics.h"
+#include "upload/lostpost.h"
 #include "upload/uploadlist.h"
 #include "upload/uploadrun.h"
 
@@ -121,12 +122,41 @@ class TestUploadRun : public QObject {
     {
         return LinkAttribute(FindLink(id), name);
     }
+    // The ids of the stand-in's posts with that caption, oldest first.
+    QStringList postsWithCaption(const QString& caption)
+    {
+        QStringList ids;
+        for (const QJsonValue& p : posts())
+            if (p.toObject().value(QStringLiteral("caption")).toString() == caption)
+                ids.append(p.toObject().value(QStringLiteral("id")).toString());
+        return ids;
+    }
+    // A post made on the blog behind the run's back.
+    QString postDirectly(const QString& caption, const QString& tags, const QByteArray& bytes)
+    {
+        QString id;
+        if (!WritePost(SET_GroupName, SET_EMail, SET_Password, caption, tags, {}, StatePublishNow, {},
+                       bytes, {}, nullptr, id))
+            return {};
+        return id;
+    }
+    int writes() { return int(standin.requests(QStringLiteral("write")).size()); }
+    // The first row's write dropped after the service made its post.
+    void loseTheFirstReply()
+    {
+        QVERIFY(standin.addFault(json("{'endpoint':'write','kind':'drop','when':'reply'}")));
+        run();
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(writes(), 1);
+    }
 
 private Q_SLOTS:
     void initTestCase()
     {
         QVERIFY2(standin.start({QStringLiteral("--account"), QStringLiteral("a@b.c:pw"),
-                                QStringLiteral("--blog"), QStringLiteral("a@b.c:mainblog:Main Blog")}),
+                                QStringLiteral("--blog"), QStringLiteral("a@b.c:mainblog:Main Blog"),
+                                QStringLiteral("--blog"), QStringLiteral("a@b.c:plainyes:Plain Yes"),
+                                QStringLiteral("--blog"), QStringLiteral("a@b.c:plainno:Plain No")}),
                  qPrintable(standin.errorOutput()));
         QVERIFY(test::pointProxyAt(standin.port()));
     }
@@ -269,7 +299,7 @@ private Q_SLOTS:
     void aStopDuringTheWriteKeepsTheRow()
     {
         test::ScriptedPrompter prompter;
-        queueFile(QStringLiteral("a.jpg"), test::someBytes(400000));
+        queueFile(QStringLiteral("a.jpg"), test::someBytes(400000), QStringLiteral("Stopped"));
         QVERIFY(standin.addFault(json("{'endpoint':'write','kind':'slow','readBytes':16384,'readDelayMs':50}")));
         const qint64 postsBefore = posts().size();
         runStopping([](const QString& step) { return step == u"Uploading picture..."; });
@@ -285,7 +315,198 @@ private Q_SLOTS:
         prompter.clear();
         r.Start(StatePublishNow, {});
         QCOMPARE(list->count(), 0);
+        QCOMPARE(posts().size(), postsBefore + 1);
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("All done ^_^v")});
+    }
+
+    // A picture with no caption, tags or address can be told from another
+    // such post only by the user: the run asks, and No (the default) posts again.
+    void aPlainLostPostIsAskedAbout_data()
+    {
+        QTest::addColumn<QString>("blog");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("postsAfter");
+        QTest::newRow("Yes, it is") << "plainyes" << int(IDYES) << 1;
+        QTest::newRow("No, post again") << "plainno" << int(IDNO) << 2;
+    }
+    void aPlainLostPostIsAskedAbout()
+    {
+        QFETCH(QString, blog);
+        QFETCH(int, answer);
+        // A blog of its own, so the only plain post of the time is the lost one.
+        QVERIFY(test::openFreshGroup(profile.root(), blog + QStringLiteral(".tumblr.com")));
+        list = std::make_unique<UploadList>();
+        test::ScriptedPrompter prompter;
+        queueLink(QStringLiteral("http://pictures.example.org/plain.jpg"));
+        QVERIFY(standin.addFault(json("{'endpoint':'write','kind':'drop','when':'reply'}")));
+        run();
+        const QString lost = posts().last().toObject().value(QStringLiteral("id")).toString();
+        QCOMPARE(list->count(), 1);
+        prompter.clear();
+        prompter.queue(answer);
+        run();
+        const Message question = prompter.messages().first();
+        QCOMPARE(question.style, int(MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2));
+        QVERIFY(question.text.contains(QStringLiteral("http://%1.tumblr.com/post/%2").arg(blog, lost)));
+        QCOMPARE(list->count(), 0);
+        QStringList onBlog;
+        for (const QJsonValue& p : posts())
+            if (p.toObject().value(QStringLiteral("blog")).toString() == blog)
+                onBlog.append(p.toObject().value(QStringLiteral("id")).toString());
+        QTEST(int(onBlog.size()), "postsAfter");
+        QCOMPARE(GetLinksList(), QStringList{onBlog.last() + QStringLiteral(" :: plain.jpg")});
+    }
+
+    // A write whose reply was lost after the service made the post: the row
+    // stays, marked on disk before the request went, and the next run finds
+    // the post on the blog and records it instead of posting the picture twice.
+    void aLostReplyIsFoundNotPostedAgain_data()
+    {
+        QTest::addColumn<bool>("link");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<QString>("publishOn");
+        QTest::newRow("picture, published") << false << int(StatePublishNow) << QString();
+        QTest::newRow("link, draft") << true << int(StateDraft) << QString();
+        QTest::newRow("picture, publish on") << false << int(StatePublishOn) << QStringLiteral("2030-01-01T13:34:00");
+        QTest::newRow("link, private") << true << int(StatePrivate) << QString();
+    }
+    void aLostReplyIsFoundNotPostedAgain()
+    {
+        QFETCH(bool, link);
+        QFETCH(int, state);
+        QFETCH(QString, publishOn);
+        test::ScriptedPrompter prompter;
+        const QString caption = QStringLiteral("Lost <b>reply</b> &amp; found: ") + QString::fromLatin1(QTest::currentDataTag());
+        const QString tags = QStringLiteral("lost, \"Found Again\"");
+        PostBoxes boxes{caption, tags, QStringLiteral("http://click.example.org/"), false};
+        const QByteArray picture = test::pictureBytes(64, 48, qRgb(200, 40, 40));
+        QString path = QStringLiteral("http://pictures.example.org/lost.jpg");
+        if (!link) {
+            path = sources + QStringLiteral("/lost.jpg");
+            QVERIFY(test::writeFile(path, picture));
+        }
+        QVERIFY(list->PasteToList(path, false, true, boxes));
+        QVERIFY(standin.addFault(json("{'endpoint':'write','kind':'drop','when':'reply'}")));
+        int markedState = -1;
+        view.onStep = [&](const QString& step) {
+            if (step == u"Uploading picture...") {
+                UploadList saved;
+                saved.LoadListedUploads();
+                markedState = saved.item(0).UnconfirmedState;
+            }
+        };
+        CUploadRun(*list, view, nullptr).Start(state, publishOn);
+        view.onStep = {};
+        // Marked on disk before the request went, so even a killed run looks first.
+        QCOMPARE(markedState, state);
+        QCOMPARE(prompter.messages().size(), 1);
+        QVERIFY(prompter.last().text.startsWith(QStringLiteral("Can't send post.")));
+        const QStringList made = postsWithCaption(caption);
+        QCOMPARE(made.size(), 1);
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0).UnconfirmedState, state);
+        QCOMPARE(GetLinksCount(), 0);
+
+        // Started again, from a fresh load of the queue as after a restart.
+        list = std::make_unique<UploadList>();
+        list->LoadListedUploads();
+        prompter.clear();
+        CUploadRun(*list, view, nullptr).Start(state, publishOn);
+        QCOMPARE(postsWithCaption(caption), made);
+        QCOMPARE(writes(), 1);
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(savedRows(), 0);
+        QCOMPARE(GetLinksList(), QStringList{made.first() + QStringLiteral(" :: lost.jpg")});
+        QVERIFY(IsLinkResolved(made.first()));
+        QVERIFY(QFile(GetThumbnailFileName(made.first())).size() > 0);
+        QCOMPARE(QFile::exists(GetPictureFileName(made.first())), !link);
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("All done ^_^v")});
+        const QJsonObject check = standin.requests(QStringLiteral("read")).at(0).toObject();
+        QCOMPARE(check.value(QStringLiteral("query")).toString(), QString());
+        QCOMPARE(test::StandIn::fieldBytes(check, QStringLiteral("state")),
+                 ListStateOfCode(state).toUtf8());
+    }
+
+    // The run recorded the post, then died before the row went: the base
+    // already holds the post, so nothing is asked of the service.
+    void aPostRecordedBeforeACrashIsNotPostedAgain()
+    {
+        test::ScriptedPrompter prompter;
+        queueFile(QStringLiteral("crash.jpg"), test::someBytes(900, 5), QStringLiteral("Crash"));
+        const QString bound = HighestPostID();
+        const QDateTime sent = QDateTime::currentDateTimeUtc();
+        const QString id = postDirectly(QStringLiteral("Crash"), {}, test::someBytes(900, 5));
+        QVERIFY(!id.isEmpty());
+        QVERIFY(AddLink(id, QStringLiteral("crash.jpg"), QStringLiteral("someone")));
+        QVERIFY(SaveLinksBase());
+        list->SetUnconfirmedWrite(0, StatePublishNow, bound, sent);
+        QVERIFY(standin.clearRequests());
+        run();
+        QCOMPARE(writes(), 0);
+        QCOMPARE(standin.requests(QStringLiteral("read")).size(), 1); // the read-back, by id
+        QCOMPARE(GetLinksCount(), 1);
+        QVERIFY(IsLinkResolved(id));
+        QCOMPARE(list->count(), 0);
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("All done ^_^v")});
+    }
+
+    // Posts that look like the lost one but are not it are left alone: other
+    // tags, another picture size, or a post the base holds for another row.
+    void onlyTheLostPostIsTaken()
+    {
+        test::ScriptedPrompter prompter;
+        const QByteArray picture = test::pictureBytes(64, 48, qRgb(10, 90, 200));
+        queueFile(QStringLiteral("twin.jpg"), picture, QStringLiteral("Twin"), QStringLiteral("t"));
+        list->SetUnconfirmedWrite(0, StatePublishNow, HighestPostID(), QDateTime::currentDateTimeUtc());
+        const QString otherTags = postDirectly(QStringLiteral("Twin"), QStringLiteral("other"), picture);
+        const QString otherSize = postDirectly(QStringLiteral("Twin"), QStringLiteral("t"),
+                                               test::pictureBytes(50, 50, qRgb(10, 90, 200)));
+        const QString anotherRow = postDirectly(QStringLiteral("Twin"), QStringLiteral("t"), picture);
+        QVERIFY(!otherTags.isEmpty() && !otherSize.isEmpty() && !anotherRow.isEmpty());
+        QVERIFY(AddLink(anotherRow, QStringLiteral("twin-2.jpg"), QStringLiteral("someone")));
+        QVERIFY(standin.clearRequests());
+        run();
+        QCOMPARE(writes(), 1);
+        const QStringList twins = postsWithCaption(QStringLiteral("Twin"));
+        QCOMPARE(twins.size(), 4);
+        QCOMPARE(GetLinksList().last(), twins.last() + QStringLiteral(" :: twin.jpg"));
+        QCOMPARE(list->count(), 0);
+    }
+
+    // The blog cannot be read to look for the lost post: Abort keeps the row
+    // and its mark, Retry reads again and finds it, Ignore posts anyway.
+    void lostPostCheckFails_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("postsAfter");
+        QTest::addColumn<int>("rowsAfter");
+        QTest::newRow("Abort") << int(IDABORT) << 1 << 1;
+        QTest::newRow("Retry") << int(IDRETRY) << 1 << 0;
+        QTest::newRow("Ignore") << int(IDIGNORE) << 2 << 0;
+    }
+    void lostPostCheckFails()
+    {
+        QFETCH(int, answer);
+        test::ScriptedPrompter prompter;
+        const QString caption = QStringLiteral("Unchecked ") + QString::fromLatin1(QTest::currentDataTag());
+        queueLink(QStringLiteral("http://pictures.example.org/unchecked.jpg"), caption);
+        loseTheFirstReply();
+        QVERIFY(standin.addFault(json("{'endpoint':'read','kind':'status','status':500}")));
+        prompter.clear();
+        prompter.queue(answer);
+        run();
+        QVERIFY(prompter.messages().first().text.startsWith(
+            QStringLiteral("The last try to post this picture lost its connection before the service answered")));
+        QVERIFY(prompter.messages().first().text.contains(QStringLiteral("Internal Server Error")));
+        QTEST(int(postsWithCaption(caption).size()), "postsAfter");
+        QTEST(list->count(), "rowsAfter");
+        QCOMPARE(savedRows(), list->count());
+        if (list->count() == 1) {
+            QCOMPARE(list->item(0).UnconfirmedState, int(StatePublishNow));
+            QCOMPARE(view.states.last(), 2);
+        } else {
+            QCOMPARE(GetLinksList().first().section(u' ', 0, 0), postsWithCaption(caption).last());
+        }
     }
 
     void unreadableFile()
