@@ -41,6 +41,9 @@ struct LinkBase {
     // removed and a PostID is never changed once written, so appending is the
     // only change the index has to follow.
     QHash<QString, pugi::xml_node> index;
+    // The largest decimal PostID of the index, kept as links are added;
+    // empty until first asked for after the index was rebuilt.
+    QString highest;
     // Journal lines of the changes made since the last save.
     QByteArray pending;
     // A change the journal cannot express was made: the next save writes the whole base.
@@ -98,6 +101,7 @@ void rebuildIndex()
 {
     LinkBase& b = base();
     b.index.clear();
+    b.highest.clear();
     const pugi::xml_node root = b.doc.Root();
     if (std::strcmp(root.name(), kLinks) != 0)
         return;
@@ -298,6 +302,7 @@ bool OpenLinksBase()
     closeJournal();
     b.doc.New();
     b.index.clear();
+    b.highest.clear();
     b.pending.clear();
     b.fullSaveNeeded = false;
     b.path = tsBuildFileName(SET_DataPath, QStringLiteral("Links.XML"));
@@ -353,6 +358,7 @@ void CreateLinksBase()
     LinkBase& b = base();
     b.doc.New(QStringLiteral("utf-8"));
     b.index.clear();
+    b.highest.clear();
     b.pending.clear();
     b.fullSaveNeeded = true;
     const pugi::xml_node root =
@@ -408,8 +414,11 @@ bool AddLink(const QString& postId, const QString& originalFileName, const QStri
             {QStringLiteral("file"), originalFileName},
             {QStringLiteral("user"), userName}});
     // An earlier Link of the same PostID stays the one that lookups find.
-    if (link && std::strcmp(b.doc.Root().name(), kLinks) == 0 && !b.index.contains(postId))
+    if (link && std::strcmp(b.doc.Root().name(), kLinks) == 0 && !b.index.contains(postId)) {
         b.index.insert(postId, link);
+        if (!b.highest.isEmpty() && IsFileSafePostID(postId) && ComparePostIDs(postId, b.highest) > 0)
+            b.highest = postId;
+    }
     return true;
 }
 
@@ -509,11 +518,14 @@ int ComparePostIDs(const QString& a, const QString& b)
 
 QString HighestPostID()
 {
-    QString highest = QStringLiteral("0");
-    for (auto it = base().index.cbegin(); it != base().index.cend(); ++it)
-        if (IsFileSafePostID(it.key()) && ComparePostIDs(it.key(), highest) > 0)
-            highest = it.key();
-    return highest;
+    LinkBase& b = base();
+    if (b.highest.isEmpty()) {
+        b.highest = QStringLiteral("0");
+        for (auto it = b.index.cbegin(); it != b.index.cend(); ++it)
+            if (IsFileSafePostID(it.key()) && ComparePostIDs(it.key(), b.highest) > 0)
+                b.highest = it.key();
+    }
+    return b.highest;
 }
 
 QStringList PostIDsAbove(const QString& postId)

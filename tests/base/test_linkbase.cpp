@@ -416,6 +416,28 @@ class TestLinkBase : public QObject {
         }
     }
 
+    // The newest post the base holds, by value, as links come and after a reopen.
+    void highestPostId()
+    {
+        test::ScriptedPrompter prompter;
+        openFresh();
+        QCOMPARE(HighestPostID(), QStringLiteral("0"));
+        for (const char* id : {"99", "1000", "7", "not-a-number", "999"})
+            QVERIFY(AddLink(QString::fromLatin1(id), QStringLiteral("a.jpg"), QStringLiteral("me")));
+        QCOMPARE(HighestPostID(), QStringLiteral("1000"));
+        QVERIFY(AddLink(QStringLiteral("12345678901234567890123"), QStringLiteral("b.jpg"), QStringLiteral("me")));
+        QCOMPARE(HighestPostID(), QStringLiteral("12345678901234567890123"));
+        QVERIFY(SaveLinksBase());
+        QVERIFY(OpenLinksBase());
+        QCOMPARE(HighestPostID(), QStringLiteral("12345678901234567890123"));
+        QStringList above = PostIDsAbove(QStringLiteral("99"));
+        above.sort();
+        QCOMPARE(above, QStringList({QStringLiteral("1000"), QStringLiteral("12345678901234567890123"),
+                                     QStringLiteral("999")}));
+        CreateLinksBase();
+        QCOMPARE(HighestPostID(), QStringLiteral("0"));
+    }
+
     void savedChangesComeBackFromTheJournal()
     {
         test::ScriptedPrompter prompter;
