@@ -256,7 +256,9 @@ int FindLostPost(const WrittenPost& written, IHTTPRequestCallback* callback, QSt
                 postUrl = post.url;
             }
         }
-        if (older || posts.size() < kNewestPostsPage)
+        // Published posts come newest first, so an older one ends the search; a
+        // queue comes in its own order and is read to its end.
+        if ((older && state.isEmpty()) || posts.size() < kNewestPostsPage)
             break;
     }
     if (!postId.isEmpty() && IsPlainWrite(written)) {

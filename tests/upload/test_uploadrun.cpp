@@ -9,6 +9,7 @@
 
 #include "platform/log.h"
 #include "platform/textutil.h"
+#include "service/postlookup.h"
 #include "service/postsubmit.h"
 #include "support/statistics.h"
 #include "upload/lostpost.h"
@@ -425,6 +426,27 @@ private Q_SLOTS:
         QCOMPARE(check.value(QStringLiteral("query")).toString(), QString());
         QCOMPARE(test::StandIn::fieldBytes(check, QStringLiteral("state")),
                  ListStateOfCode(state).toUtf8());
+    }
+
+    // Posts made on the blog since the lost one push it off the first page
+    // of the newest posts: the search reads on.
+    void theLostPostIsFoundPastTheFirstPage()
+    {
+        test::ScriptedPrompter prompter;
+        queueLink(QStringLiteral("http://pictures.example.org/deep.jpg"), QStringLiteral("Deep"));
+        loseTheFirstReply();
+        for (int i = 0; i < kNewestPostsPage + 5; ++i)
+            QVERIFY(!postDirectly(QStringLiteral("Filler %1").arg(i), {}, test::someBytes(100, i)).isEmpty());
+        QVERIFY(standin.clearRequests());
+        run();
+        QCOMPARE(writes(), 0);
+        const QStringList deep = postsWithCaption(QStringLiteral("Deep"));
+        QCOMPARE(deep.size(), 1);
+        QCOMPARE(GetLinksList(), QStringList{deep.first() + QStringLiteral(" :: deep.jpg")});
+        const QJsonArray reads = standin.requests(QStringLiteral("read"));
+        QVERIFY(reads.size() >= 3); // two pages at least, then the read-back
+        QCOMPARE(test::StandIn::fieldBytes(reads.at(1).toObject(), QStringLiteral("start")),
+                 QByteArray::number(kNewestPostsPage));
     }
 
     // The run recorded the post, then died before the row went: the base
