@@ -195,17 +195,27 @@ int SendDummyRead(const QString& host, IHTTPRequestCallback* callback)
     }
 }
 
+bool LoadReadReply(const QByteArray& reply, xhXMLDocument& doc, QString* error)
+{
+    if (!doc.LoadXML(reply)) {
+        *error = QStringLiteral("Can't load received XML data.\r\n\r\n") + doc.LastError();
+        return false;
+    }
+    if (doc.GetText(QStringLiteral("/tumblr/@version")).isEmpty()) {
+        *error = QStringLiteral("XML data was loaded but API version was not found. Looks like "
+                                "it was invalid XML or even XHTML (for example, from Privoxy).");
+        return false;
+    }
+    return true;
+}
+
 int ParsePostReply(const QByteArray& reply, PostLinks& links)
 {
     links = PostLinks();
     xhXMLDocument doc;
-    if (!doc.LoadXML(reply))
-        return mapAnswer(ErrorReporter::AskAbortRetryIgnore(
-            QStringLiteral("Can't load received XML data.\r\n\r\n") + doc.LastError()));
-    if (doc.GetText(QStringLiteral("/tumblr/@version")).isEmpty())
-        return mapAnswer(ErrorReporter::AskAbortRetryIgnore(QStringLiteral(
-            "XML data was loaded but API version was not found. Looks like it was invalid XML "
-            "or even XHTML (for example, from Privoxy).")));
+    QString error;
+    if (!LoadReadReply(reply, doc, &error))
+        return mapAnswer(ErrorReporter::AskAbortRetryIgnore(error));
 
     const QStringList sizes = PostLinks::Sizes();
     for (int i = 0; i < sizes.size(); ++i)

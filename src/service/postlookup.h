@@ -10,6 +10,8 @@
 
 namespace ruvia {
 
+class xhXMLDocument;
+
 enum LookupOutcome : int {
     LookupSuccess = 0,
     LookupAbort = 1,
@@ -35,6 +37,9 @@ int ReadNewestPosts(const QString& host, const QString& email, const QString& pa
                     IHTTPRequestCallback* callback, QByteArray& reply);
 // The plain GET of "/api/read" that clears the service's 408 state: 0, 1 or 2.
 int SendDummyRead(const QString& host, IHTTPRequestCallback* callback);
+// Loads a read reply into doc; false with error set (the text to show) when
+// it is not XML or not the service's (no API version).
+bool LoadReadReply(const QByteArray& reply, xhXMLDocument& doc, QString* error);
 // 0 with links filled, or the answer to the question about a bad reply:
 // 1 abort, 2 ignore, 3 retry.
 int ParsePostReply(const QByteArray& reply, PostLinks& links);

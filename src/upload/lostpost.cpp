@@ -83,21 +83,54 @@ bool sameSize(const QSize& a, const QSize& b)
     return a == b || a == b.transposed();
 }
 
+// Each tag without quotes and outer blanks, lower-cased; sorted, no repeats.
+QStringList comparableTagSet(const QStringList& tags)
+{
+    QStringList out;
+    for (QString tag : tags) {
+        tag = tag.remove(u'"').trimmed().toLower();
+        if (!tag.isEmpty())
+            out.append(tag);
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+// Reads page of the newest posts in state, asking about a failure until it
+// is read (LostPostNotFound) or the user gives up (LostPostAbort, LostPostIgnore).
+int readNewestPage(int page, const QString& state, IHTTPRequestCallback* callback,
+                   QList<NewestPost>& posts)
+{
+    for (;;) {
+        QByteArray reply;
+        const int outcome = ReadNewestPosts(SET_GroupName, SET_EMail, SET_Password,
+                                            page * kNewestPostsPage, state, kCheckFailed,
+                                            callback, reply);
+        if (outcome == LookupAbort)
+            return LostPostAbort;
+        if (outcome == LookupIgnore)
+            return LostPostIgnore;
+        QString error;
+        if (ParseNewestPosts(reply, posts, &error))
+            return LostPostNotFound;
+        const int answer =
+            ErrorReporter::AskAbortRetryIgnore(kCheckFailed + QStringLiteral("\r\n\r\n") + error);
+        if (answer == IDABORT)
+            return LostPostAbort;
+        if (answer != IDRETRY)
+            return LostPostIgnore;
+    }
+}
+
 } // namespace
 
 bool ParseNewestPosts(const QByteArray& reply, QList<NewestPost>& posts, QString* error)
 {
     posts.clear();
     xhXMLDocument doc;
-    if (!doc.LoadXML(reply)) {
-        *error = QStringLiteral("Can't load received XML data.\r\n\r\n") + doc.LastError();
+    if (!LoadReadReply(reply, doc, error))
         return false;
-    }
-    if (doc.GetText(QStringLiteral("/tumblr/@version")).isEmpty()) {
-        *error = QStringLiteral("XML data was loaded but API version was not found. Looks like "
-                                "it was invalid XML or even XHTML (for example, from Privoxy).");
-        return false;
-    }
     for (const pugi::xpath_node& node : doc.SelectNodes(QStringLiteral("/tumblr/posts/post"))) {
         const pugi::xml_node e = node.node();
         NewestPost post;
@@ -142,46 +175,30 @@ QString ComparableCaption(const QString& caption)
 
 QStringList ComparableTags(const QString& tags)
 {
-    QStringList out;
+    QStringList split;
     QString current;
     bool quoted = false;
-    auto flush = [&] {
-        QString tag = current.trimmed();
-        tag.remove(u'"');
-        tag = tag.trimmed().toLower();
-        if (!tag.isEmpty())
-            out.append(tag);
-        current.clear();
-    };
     for (QChar c : tags) {
         if (c == u'"')
             quoted = !quoted;
-        if (c == u',' && !quoted)
-            flush();
-        else
+        if (c == u',' && !quoted) {
+            split.append(current);
+            current.clear();
+        } else {
             current += c;
+        }
     }
-    flush();
-    std::sort(out.begin(), out.end());
-    out.erase(std::unique(out.begin(), out.end()), out.end());
-    return out;
+    split.append(current);
+    return comparableTagSet(split);
 }
 
 bool PostMatches(const WrittenPost& written, const NewestPost& post)
 {
-    QStringList postTags;
-    for (QString tag : post.tags) {
-        tag = tag.remove(u'"').trimmed().toLower();
-        if (!tag.isEmpty())
-            postTags.append(tag);
-    }
-    std::sort(postTags.begin(), postTags.end());
-    postTags.erase(std::unique(postTags.begin(), postTags.end()), postTags.end());
     if (!post.date.isValid() || !written.sentAt.isValid()
         || post.date < written.sentAt.addSecs(-kLostPostClockSlackSecs))
         return false;
     return ComparableCaption(written.caption) == ComparableCaption(post.caption)
-        && ComparableTags(written.tags) == postTags
+        && ComparableTags(written.tags) == comparableTagSet(post.tags)
         && sameLinkUrl(written.clickThroughUrl, post.linkUrl)
         && sameSize(written.pictureSize, post.size);
 }
@@ -222,26 +239,10 @@ int FindLostPost(const WrittenPost& written, IHTTPRequestCallback* callback, QSt
     const QString state = ListStateOfCode(written.stateCode);
     QString postUrl;
     for (int page = 0; page < kLostPostPages; ++page) {
-        QByteArray reply;
         QList<NewestPost> posts;
-        for (;;) {
-            const int outcome = ReadNewestPosts(SET_GroupName, SET_EMail, SET_Password,
-                                                page * kNewestPostsPage, state, kCheckFailed,
-                                                callback, reply);
-            if (outcome == LookupAbort)
-                return LostPostAbort;
-            if (outcome == LookupIgnore)
-                return LostPostIgnore;
-            QString error;
-            if (ParseNewestPosts(reply, posts, &error))
-                break;
-            const int answer = ErrorReporter::AskAbortRetryIgnore(kCheckFailed
-                                                                  + QStringLiteral("\r\n\r\n") + error);
-            if (answer == IDABORT)
-                return LostPostAbort;
-            if (answer != IDRETRY)
-                return LostPostIgnore;
-        }
+        const int read = readNewestPage(page, state, callback, posts);
+        if (read != LostPostNotFound)
+            return read;
         bool older = false;
         for (const NewestPost& post : posts) {
             if (!IsFileSafePostID(post.id))
