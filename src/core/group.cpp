@@ -14,6 +14,7 @@ namespace ruvia {
 QString SET_DataPath;
 QString SET_UploadsPath;
 QString SET_GroupName;
+QString SET_GroupId;
 QString SET_EMail;
 QString SET_Password;
 
@@ -102,6 +103,7 @@ bool OpenGroupFolders(const QString& entry)
 void ForgetGroupValues()
 {
     SET_GroupName.clear();
+    SET_GroupId.clear();
     SET_DataPath.clear();
 }
 

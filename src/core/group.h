@@ -9,6 +9,9 @@ namespace ruvia {
 extern QString SET_DataPath;
 extern QString SET_UploadsPath;
 extern QString SET_GroupName;
+// The open group's id with its account (a blog's uuid); empty where the
+// host name serves as the id.
+extern QString SET_GroupId;
 extern QString SET_EMail;
 extern QString SET_Password;
 

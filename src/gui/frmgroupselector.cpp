@@ -14,7 +14,7 @@
 #include "platform/settingsstore.h"
 #include "platform/textrules.h"
 #include "platform/textutil.h"
-#include "service/requestframe.h"
+#include "service/v1account.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -214,10 +214,14 @@ void frmGroupSelector::GetGroups()
     m_stopRequested = false;
     m_inProgress = true;
     UpdateControls();
-    const QByteArray reply = Authenticate(m_email->text(), m_password->text(), this);
-    QString list;
-    if (ParseGroupList(reply, list))
-        FillGroupBox(list);
+    V1Account account(m_email->text(), m_password->text());
+    QList<GroupEntry> groups;
+    if (account.ListGroups(this, groups)) {
+        QStringList texts;
+        for (const GroupEntry& group : groups)
+            texts.append(group.text);
+        FillGroupBox(texts.join(QStringLiteral("\r\n")));
+    }
     m_stopRequested = false;
     m_inProgress = false;
     UpdateControls();
@@ -237,6 +241,7 @@ void frmGroupSelector::Proceed()
     }
     SET_EMail = m_email->text();
     SET_Password = m_password->text();
+    SetCurrentAccount(std::make_shared<V1Account>(SET_EMail, SET_Password));
     m_emailHistory.Add(SET_EMail);
     auto* links = new frmPicturesList(this);
     links->show();

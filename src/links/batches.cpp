@@ -9,6 +9,7 @@
 #include "platform/paths.h"
 #include "platform/prompter.h"
 #include "platform/shell.h"
+#include "service/account.h"
 #include "service/postlookup.h"
 
 #include <QFile>
@@ -88,15 +89,9 @@ void PictureOperations::ResolveSelectedPosts()
 bool PictureOperations::ResolvePost(const QString& postId)
 {
     for (;;) {
-        QByteArray reply;
-        const int read = ReadPost(SET_GroupName, SET_EMail, SET_Password, postId,
-                                  m_host.transferCallback(), reply);
-        if (read == LookupAbort)
-            return false;
-        if (read == LookupIgnore)
-            return true;
         PostLinks links;
-        const int parsed = ParsePostReply(reply, links);
+        const int parsed = CurrentAccount().ReadPostLinks(CurrentGroupId(), postId,
+                                                          m_host.transferCallback(), links);
         if (parsed == LookupAbort)
             return false;
         if (parsed == LookupIgnore)

@@ -54,6 +54,29 @@ void HTTPRequest::Reset()
     m_errorText.clear();
 }
 
+void HTTPRequest::SetHeader(const QByteArray& name, const QByteArray& value)
+{
+    for (auto& header : m_extraHeaders) {
+        if (header.first.compare(name, Qt::CaseInsensitive) == 0) {
+            header.second = value;
+            return;
+        }
+    }
+    m_extraHeaders.append({name, value});
+}
+
+QString HTTPRequest::GetResponseHeader(const QString& name) const
+{
+    const QStringList lines = m_headers.split(QStringLiteral("\r\n"));
+    // The first line is the status line.
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const qsizetype colon = lines[i].indexOf(u':');
+        if (colon > 0 && QStringView(lines[i]).left(colon).trimmed().compare(name, Qt::CaseInsensitive) == 0)
+            return lines[i].mid(colon + 1).trimmed();
+    }
+    return {};
+}
+
 QString HTTPRequest::GetAgentString()
 {
     return QStringLiteral("Ruvia/")
@@ -430,8 +453,13 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
                             authority + target;
     const QUrl url(address, QUrl::StrictMode);
     const QByteArray verb = method.toUpper().toLatin1();
+    bool headersSafe = true;
+    for (const auto& [name, value] : m_extraHeaders)
+        headersSafe = headersSafe && !name.isEmpty() && !name.contains(':')
+            && !hasUnsafeChar(QString::fromLatin1(name)) && !value.contains('\r')
+            && !value.contains('\n') && !value.contains('\0');
     if (!isPlainHost(host) || port <= 0 || port > 65535 || !url.isValid() ||
-        hasUnsafeChar(target) || verb.isEmpty() || hasUnsafeChar(method)) {
+        hasUnsafeChar(target) || verb.isEmpty() || hasUnsafeChar(method) || !headersSafe) {
         m_errorCode = QNetworkReply::ProtocolUnknownError;
         m_errorKind = ErrorTransfer;
         m_errorText = QStringLiteral("The address is not valid: ") + address;
@@ -451,6 +479,8 @@ bool HTTPRequest::Send(const QString& host, int port, const QString& method, con
     if (!agent.isEmpty())
         head += "User-Agent: " + agent.toUtf8() + "\r\n";
     head += "Accept: */*\r\n";
+    for (const auto& [name, value] : m_extraHeaders)
+        head += name + ": " + value + "\r\n";
     if (!contentHeader.isEmpty())
         head += "Content-Type: " + contentHeader.toUtf8() + "\r\n";
     if (!content.isEmpty() || verb == "POST" || verb == "PUT")

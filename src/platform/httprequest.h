@@ -8,6 +8,8 @@
 #include "platform/proxysettings.h"
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QtGlobal>
 
@@ -69,6 +71,12 @@ public:
     void SetReplyLimit(qint64 bytes) { m_replyLimit = bytes; }
     qint64 ReplyLimit() const { return m_replyLimit; }
 
+    // An extra request header (Authorization, say), sent with every exchange
+    // of this request until cleared; Reset keeps it. Names and values must
+    // not hold line breaks (refused at Send).
+    void SetHeader(const QByteArray& name, const QByteArray& value);
+    void ClearHeaders() { m_extraHeaders.clear(); }
+
     void SetProxy(const ProxySettings& proxy) { m_proxy = proxy; }
     ProxySettings& Proxy() { return m_proxy; }
     const ProxySettings& Proxy() const { return m_proxy; }
@@ -86,6 +94,9 @@ public:
     QString GetStatusLine() const;
     // The status line, then each header line as received, each ended by CR LF.
     QString GetResponseHeaders() const { return m_headers; }
+    // The value of the first reply header of that name (letter case ignored),
+    // trimmed; empty when there is none.
+    QString GetResponseHeader(const QString& name) const;
     const QByteArray& GetResponseBody() const { return m_body; }
     // What went wrong, for a person: the transport's description, or the
     // status line of a reply that carries an error status.
@@ -99,6 +110,7 @@ public:
 
 private:
     ProxySettings m_proxy;
+    QList<QPair<QByteArray, QByteArray>> m_extraHeaders;
     qint64 m_replyLimit = kServiceReplyLimit;
     int m_errorCode = 0;
     int m_errorKind = ErrorNone;

@@ -20,8 +20,9 @@ QByteArray partHeader(const QString& name, bool isFile, const QString& fileName,
                       const QString& contentType)
 {
     QByteArray h = "Content-Disposition: form-data; name=" + quoted(name);
-    if (isFile) {
+    if (isFile)
         h += "; filename=" + quoted(fileName);
+    if (isFile || !contentType.isEmpty()) {
         QByteArray type = contentType.toLatin1();
         type.replace('\r', "").replace('\n', "");
         h += "\r\nContent-Type: " + type;
@@ -47,6 +48,13 @@ void RequestFields::AddField(const QString& name, const QByteArray& value, const
                              const QString& contentType)
 {
     m_fields.append({name, value, fileName, contentType, true});
+    m_boundary.clear();
+}
+
+void RequestFields::AddTypedField(const QString& name, const QByteArray& value,
+                                  const QString& contentType)
+{
+    m_fields.append({name, value, {}, contentType, false});
     m_boundary.clear();
 }
 

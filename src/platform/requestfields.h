@@ -15,6 +15,9 @@ public:
     void AddField(const QString& name, const QByteArray& value, const QString& fileName,
                   const QString& contentType = QStringLiteral("application/octet-stream"));
 
+    // A part that is no file but says what it holds (a JSON document, say).
+    void AddTypedField(const QString& name, const QByteArray& value, const QString& contentType);
+
     bool isEmpty() const { return m_fields.isEmpty(); }
     int count() const { return int(m_fields.size()); }
 

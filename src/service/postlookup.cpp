@@ -9,6 +9,8 @@
 #include "service/requestframe.h"
 #include "service/uploadstatus.h"
 
+#include <QTimeZone>
+
 namespace ruvia {
 
 namespace {
@@ -224,6 +226,30 @@ int ParsePostReply(const QByteArray& reply, PostLinks& links)
     links[PostLinks::PostURL] = doc.GetText(QStringLiteral("/tumblr/posts/post/@url"));
     links[PostLinks::PostURLSlug] = doc.GetText(QStringLiteral("/tumblr/posts/post/@url-with-slug"));
     return LookupSuccess;
+}
+
+bool ParseNewestPosts(const QByteArray& reply, QList<NewestPost>& posts, QString* error)
+{
+    posts.clear();
+    xhXMLDocument doc;
+    if (!LoadReadReply(reply, doc, error))
+        return false;
+    for (const pugi::xpath_node& node : doc.SelectNodes(QStringLiteral("/tumblr/posts/post"))) {
+        const pugi::xml_node e = node.node();
+        NewestPost post;
+        post.id = fromU8(e.attribute("id").value());
+        post.url = fromU8(e.attribute("url").value());
+        post.caption = fromU8(e.child("photo-caption").text().get());
+        post.linkUrl = fromU8(e.child("photo-link-url").text().get());
+        for (pugi::xml_node tag : e.children("tag"))
+            post.tags.append(fromU8(tag.text().get()));
+        post.size = QSize(e.attribute("width").as_int(), e.attribute("height").as_int());
+        const pugi::xml_attribute stamp = e.attribute("unix-timestamp");
+        if (stamp && *stamp.value())
+            post.date = QDateTime::fromSecsSinceEpoch(stamp.as_llong(), QTimeZone::utc());
+        posts.append(post);
+    }
+    return true;
 }
 
 } // namespace ruvia

@@ -3,6 +3,7 @@
 // (redirects, the service's 408 reply, empty replies) and the parsing of the
 // reply into PostLinks.
 #include "platform/httprequest.h"
+#include "service/account.h"
 #include "service/postlinks.h"
 
 #include <QByteArray>
@@ -40,6 +41,9 @@ int SendDummyRead(const QString& host, IHTTPRequestCallback* callback);
 // Loads a read reply into doc; false with error set (the text to show) when
 // it is not XML or not the service's (no API version).
 bool LoadReadReply(const QByteArray& reply, xhXMLDocument& doc, QString* error);
+// The posts of a list read's reply, newest first; false with error set when
+// the reply is not one.
+bool ParseNewestPosts(const QByteArray& reply, QList<NewestPost>& posts, QString* error);
 // 0 with links filled, or the answer to the question about a bad reply:
 // 1 abort, 2 ignore, 3 retry.
 int ParsePostReply(const QByteArray& reply, PostLinks& links);

@@ -6,6 +6,7 @@
 #include "platform/log.h"
 #include "platform/prompter.h"
 #include "platform/xmldocument.h"
+#include "service/account.h"
 #include "service/postlookup.h"
 #include "service/postsubmit.h"
 
@@ -97,57 +98,22 @@ QStringList comparableTagSet(const QStringList& tags)
     return out;
 }
 
-// Reads page of the newest posts in state, asking about a failure until it
-// is read (LostPostNotFound) or the user gives up (LostPostAbort, LostPostIgnore).
-int readNewestPage(int page, const QString& state, IHTTPRequestCallback* callback,
+// Reads the page at cursor of the newest posts in state, asking about a
+// failure until it is read (LostPostNotFound) or the user gives up
+// (LostPostAbort, LostPostIgnore).
+int readNewestPage(const QString& state, QString& cursor, IHTTPRequestCallback* callback,
                    QList<NewestPost>& posts)
 {
-    for (;;) {
-        QByteArray reply;
-        const int outcome = ReadNewestPosts(SET_GroupName, SET_EMail, SET_Password,
-                                            page * kNewestPostsPage, state, kCheckFailed,
-                                            callback, reply);
-        if (outcome == LookupAbort)
-            return LostPostAbort;
-        if (outcome == LookupIgnore)
-            return LostPostIgnore;
-        QString error;
-        if (ParseNewestPosts(reply, posts, &error))
-            return LostPostNotFound;
-        const int answer =
-            ErrorReporter::AskAbortRetryIgnore(kCheckFailed + QStringLiteral("\r\n\r\n") + error);
-        if (answer == IDABORT)
-            return LostPostAbort;
-        if (answer != IDRETRY)
-            return LostPostIgnore;
-    }
+    const int outcome = CurrentAccount().ListNewestPosts(CurrentGroupId(), state, cursor,
+                                                         kCheckFailed, callback, posts);
+    if (outcome == LookupAbort)
+        return LostPostAbort;
+    if (outcome == LookupIgnore)
+        return LostPostIgnore;
+    return LostPostNotFound;
 }
 
 } // namespace
-
-bool ParseNewestPosts(const QByteArray& reply, QList<NewestPost>& posts, QString* error)
-{
-    posts.clear();
-    xhXMLDocument doc;
-    if (!LoadReadReply(reply, doc, error))
-        return false;
-    for (const pugi::xpath_node& node : doc.SelectNodes(QStringLiteral("/tumblr/posts/post"))) {
-        const pugi::xml_node e = node.node();
-        NewestPost post;
-        post.id = fromU8(e.attribute("id").value());
-        post.url = fromU8(e.attribute("url").value());
-        post.caption = fromU8(e.child("photo-caption").text().get());
-        post.linkUrl = fromU8(e.child("photo-link-url").text().get());
-        for (pugi::xml_node tag : e.children("tag"))
-            post.tags.append(fromU8(tag.text().get()));
-        post.size = QSize(e.attribute("width").as_int(), e.attribute("height").as_int());
-        const pugi::xml_attribute stamp = e.attribute("unix-timestamp");
-        if (stamp && *stamp.value())
-            post.date = QDateTime::fromSecsSinceEpoch(stamp.as_llong(), QTimeZone::utc());
-        posts.append(post);
-    }
-    return true;
-}
 
 QString ComparableCaption(const QString& caption)
 {
@@ -238,9 +204,10 @@ int FindLostPost(const WrittenPost& written, IHTTPRequestCallback* callback, QSt
 
     const QString state = ListStateOfCode(written.stateCode);
     QString postUrl;
+    QString cursor;
     for (int page = 0; page < kLostPostPages; ++page) {
         QList<NewestPost> posts;
-        const int read = readNewestPage(page, state, callback, posts);
+        const int read = readNewestPage(state, cursor, callback, posts);
         if (read != LostPostNotFound)
             return read;
         bool older = false;
@@ -259,7 +226,7 @@ int FindLostPost(const WrittenPost& written, IHTTPRequestCallback* callback, QSt
         }
         // Published posts come newest first, so an older one ends the search; a
         // queue comes in its own order and is read to its end.
-        if ((older && state.isEmpty()) || posts.size() < kNewestPostsPage)
+        if ((older && state.isEmpty()) || cursor.isEmpty())
             break;
     }
     if (!postId.isEmpty() && IsPlainWrite(written)) {

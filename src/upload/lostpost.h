@@ -6,6 +6,7 @@
 // post: in the base (the run recorded it, then the program died before the
 // row went), then among the blog's newest posts that the base does not hold.
 #include "platform/httprequest.h"
+#include "service/account.h"
 
 #include <QDateTime>
 #include <QList>
@@ -33,22 +34,6 @@ struct WrittenPost {
 };
 
 inline constexpr qint64 kLostPostClockSlackSecs = 15 * 60;
-
-// One post of a list read.
-struct NewestPost {
-    QString id;
-    QString url;
-    QString caption;
-    QStringList tags;
-    QString linkUrl;
-    QSize size;
-    // Its unix-timestamp; invalid when the reply had none.
-    QDateTime date;
-};
-
-// The posts of a read reply, newest first; false with error set when the
-// reply is not one.
-bool ParseNewestPosts(const QByteArray& reply, QList<NewestPost>& posts, QString* error);
 
 // A caption as a text filter leaves it: tags removed, the common entities
 // decoded, each run of blanks one space, trimmed.

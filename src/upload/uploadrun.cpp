@@ -8,6 +8,7 @@
 #include "platform/log.h"
 #include "platform/prompter.h"
 #include "platform/textutil.h"
+#include "service/account.h"
 #include "service/postlookup.h"
 #include "service/postsubmit.h"
 #include "service/requestframe.h"
@@ -147,10 +148,18 @@ bool CUploadRun::ProcessRow(int index)
         m_list.SaveListedUploads();
         show(QStringLiteral("Uploading picture..."));
         bool unconfirmed = false;
-        const bool posted = WritePost(SET_GroupName, SET_EMail, SET_Password, item.Caption,
-                                      item.Tags, item.ClickThroughURL, m_stateCode, m_publishOn,
-                                      content, source, &m_callback, postId, &unconfirmed);
-        content = QByteArray();
+        PhotoPost post;
+        post.caption = item.Caption;
+        post.tags = item.Tags;
+        post.clickThroughUrl = item.ClickThroughURL;
+        post.state = m_stateCode;
+        post.publishOn = m_publishOn;
+        post.data = std::move(content);
+        post.fileName = RecordedFileName(item.OriginalFileName);
+        post.source = source;
+        const bool posted = CurrentAccount().WritePhotoPost(CurrentGroupId(), post, &m_callback,
+                                                            postId, &unconfirmed);
+        post.data = QByteArray();
         if (!posted) {
             if (!unconfirmed) {
                 m_list.SetUnconfirmedWrite(index - 1, -1, {}, {});
@@ -171,16 +180,8 @@ bool CUploadRun::ProcessRow(int index)
     show(QStringLiteral("Resolving post ") + postId + QStringLiteral("..."));
     PostLinks links;
     for (;;) {
-        QByteArray reply;
-        int outcome = ReadPost(SET_GroupName, SET_EMail, SET_Password, postId, &m_callback, reply);
-        if (outcome == LookupAbort) {
-            DropPostedRow(index);
-            return false;
-        }
-        if (outcome == LookupIgnore)
-            return true;
-        m_view.SetStatusColor(0);
-        outcome = ParsePostReply(reply, links);
+        const int outcome =
+            CurrentAccount().ReadPostLinks(CurrentGroupId(), postId, &m_callback, links);
         if (outcome == LookupAbort) {
             DropPostedRow(index);
             return false;
@@ -191,6 +192,7 @@ bool CUploadRun::ProcessRow(int index)
             break;
         m_view.SetStatusColor(1);
     }
+    m_view.SetStatusColor(0);
     ResolveLink(postId, links);
     SaveLinksBase();
 

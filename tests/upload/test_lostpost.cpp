@@ -2,6 +2,7 @@
 // newest posts: what counts as the same post, and what never does.
 #include "base/linkbase.h"
 #include "service/postsubmit.h"
+#include "service/postlookup.h"
 #include "upload/lostpost.h"
 
 #include <QTest>
