@@ -24,6 +24,7 @@ public:
     bool parse(const QByteArray& contentType, QByteArray body, QString* error);
     void parseQuery(const QByteArray& query);
     void append(const Form& other) { m_fields += other.m_fields; }
+    void add(FormField field) { m_fields.append(std::move(field)); }
 
     Kind kind() const { return m_kind; }
     const QList<FormField>& fields() const { return m_fields; }

@@ -2,6 +2,7 @@
 // and for trying the program without an account. See README.md.
 #include "httpserver.h"
 #include "service.h"
+#include "v2service.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -20,7 +21,8 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(u"ruvia-standin"_s);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(u"Local stand-in of the Tumblr v1 web interface."_s);
+    parser.setApplicationDescription(
+        u"Local stand-in of the Tumblr v1 web interface and API v2."_s);
     parser.addHelpOption();
     const QCommandLineOption port(u"port"_s, u"Port to listen on (0: any free port)."_s, u"N"_s,
                                   u"0"_s);
@@ -34,7 +36,19 @@ int main(int argc, char** argv)
     const QCommandLineOption idle(u"idle-timeout"_s,
                                   u"Closes a connection that moves no byte this long."_s, u"MS"_s,
                                   u"60000"_s);
-    parser.addOptions({port, account, blog, demo, data, fault, idle});
+    const QCommandLineOption client(
+        u"client"_s, u"Registers an OAuth 2 application (repeatable)."_s, u"id:secret"_s);
+    const QCommandLineOption autoApprove(
+        u"auto-approve"_s, u"The sign-in page approves at once, as the first account."_s);
+    const QCommandLineOption autoApproveAs(
+        u"auto-approve-as"_s, u"The account --auto-approve signs in as."_s, u"email"_s);
+    const QCommandLineOption tokenLifetime(
+        u"token-lifetime"_s, u"Access token lifetime (default 2520)."_s, u"seconds"_s, u"2520"_s);
+    const QCommandLineOption refreshLifetime(u"refresh-lifetime"_s,
+                                             u"Refresh token lifetime (default 42 days)."_s,
+                                             u"seconds"_s, QString::number(42 * 24 * 3600));
+    parser.addOptions({port, account, blog, demo, data, fault, idle, client, autoApprove,
+                       autoApproveAs, tokenLifetime, refreshLifetime});
     parser.process(app);
 
     auto die = [](const QString& message) {
@@ -46,8 +60,24 @@ int main(int argc, char** argv)
     QString error;
     if (parser.isSet(data) && !service.setDataDir(parser.value(data), &error))
         return die(error);
-    if (parser.isSet(demo))
+    if (parser.isSet(demo)) {
         service.addDemo();
+        service.v2().addClient(u"demo-client"_s, u"demo-secret"_s);
+    }
+    for (const QString& spec : parser.values(client))
+        if (!service.v2().addClientSpec(spec, &error))
+            return die(error);
+    service.v2().setAutoApprove(parser.isSet(autoApprove) || parser.isSet(autoApproveAs),
+                                parser.value(autoApproveAs));
+    for (const auto& [option, set] :
+         {std::pair{&tokenLifetime, &standin::V2Service::setTokenLifetime},
+          std::pair{&refreshLifetime, &standin::V2Service::setRefreshLifetime}}) {
+        bool valid = false;
+        const qint64 seconds = parser.value(*option).toLongLong(&valid);
+        if (!valid || seconds < 0)
+            return die(u"bad --"_s + option->names().first());
+        (service.v2().*set)(seconds);
+    }
     for (const QString& spec : parser.values(account)) {
         const qsizetype colon = spec.indexOf(u':');
         if (colon <= 0)

@@ -2,6 +2,7 @@
 
 #include "demo.h"
 #include "formdata.h"
+#include "v2service.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -47,6 +48,8 @@ QString randomText(int length, bool digitsToo = true)
     return text;
 }
 
+} // namespace
+
 QString stripTags(const QString& html)
 {
     static const QRegularExpression tag(u"<[^>]*>"_s);
@@ -75,6 +78,8 @@ QString makeSlug(const QString& caption)
         slug.chop(1);
     return slug;
 }
+
+namespace {
 
 QStringList parseTags(const QString& text)
 {
@@ -189,10 +194,19 @@ const QByteArray kMaintenancePage =
     "<body>\n<h1>Down for maintenance</h1>\n<p>We will be back shortly.</p>\n</body>\n"
     "</html>\n";
 
-const QStringList kKinds{u"redirect"_s, u"status"_s,  u"empty"_s, u"body"_s,
-                         u"nonxml"_s,   u"maintenance"_s, u"delay"_s, u"slow"_s,
-                         u"drop"_s,     u"sizes"_s};
-const QStringList kEndpoints{u"authenticate"_s, u"write"_s, u"read"_s, u"picture"_s, u"any"_s};
+const QStringList kKinds{u"redirect"_s, u"status"_s,      u"empty"_s,  u"body"_s,
+                         u"nonxml"_s,   u"maintenance"_s, u"delay"_s,  u"slow"_s,
+                         u"drop"_s,     u"sizes"_s,       u"v2error"_s};
+const QStringList kEndpoints{u"authenticate"_s, u"write"_s, u"read"_s,     u"picture"_s,
+                             u"authorize"_s,    u"token"_s, u"userinfo"_s, u"create"_s,
+                             u"post"_s,         u"posts"_s, u"any"_s};
+
+void addHeaders(HttpResponse& response, const QJsonObject& headers)
+{
+    for (auto it = headers.begin(); it != headers.end(); ++it)
+        response.headers.insert(response.headers.size() - 1,
+                                {it.key().toUtf8(), it.value().toVariant().toString().toUtf8()});
+}
 } // namespace
 
 QString Blog::host() const
@@ -300,6 +314,7 @@ Service::Service(QObject* parent) : QObject(parent)
     m_settleTimer = new QTimer(this);
     m_settleTimer->setInterval(20);
     connect(m_settleTimer, &QTimer::timeout, this, [this] { settle(false); });
+    m_v2 = new V2Service(this);
 }
 
 Service::Hash Service::hashLater(const QByteArray& bytes)
@@ -438,6 +453,9 @@ bool Service::addAccountJson(const QJsonObject& json, QString* error)
         if (o.contains(u"timezone"_s))
             b.timezone = o.value(u"timezone"_s).toString();
         b.description = o.value(u"description"_s).toString();
+        b.uuid = o.value(u"uuid"_s).toString();
+        if (b.uuid.isEmpty())
+            b.uuid = blogUuidFor(b.name);
         if (b.name.isEmpty() || b.name.contains(u'/') || b.name.contains(u' ')) {
             *error = u"a blog needs a plain name"_s;
             return false;
@@ -588,7 +606,8 @@ bool Service::setDataDir(const QString& dir, QString* error)
     m_lastId = doc.object().value(u"lastId"_s).toString().toLongLong();
     for (const QJsonValue& v : doc.object().value(u"posts"_s).toArray()) {
         m_posts.append(Post::fromJson(v.toObject()));
-        m_lastId = qMax(m_lastId, m_posts.last().id.toLongLong());
+        if (m_posts.last().id.toLongLong() < kFirstV2PostId)
+            m_lastId = qMax(m_lastId, m_posts.last().id.toLongLong());
     }
     return true;
 }
@@ -644,6 +663,12 @@ QByteArray Service::pictureBytes(const QString& fileName)
                 storePicture(fileName, bytes);
             break;
         }
+    if (bytes.isEmpty() && isExtraWidthLabel(name.captured(2))) {
+        const QString widest = u"tumblr_"_s + name.captured(1) + u"o1_1280."_s + name.captured(3);
+        bytes = scaledPictureFile(pictureBytes(widest), name.captured(2).toInt(), name.captured(3));
+        if (!bytes.isEmpty())
+            storePicture(fileName, bytes);
+    }
     return bytes;
 }
 
@@ -692,6 +717,10 @@ bool Service::addFault(const QJsonObject& spec, QString* error)
         *error = u"a status fault needs a status"_s;
         return false;
     }
+    if (f.kind == u"v2error" && spec.value(u"status"_s).toInt() < 100) {
+        *error = u"a v2error fault needs a status"_s;
+        return false;
+    }
     if (f.kind == u"sizes" && !spec.value(u"sizes"_s).isArray()) {
         *error = u"a sizes fault needs a sizes array"_s;
         return false;
@@ -718,8 +747,11 @@ QJsonObject Service::takeFault(const QString& endpoint, const QString& host)
     return {};
 }
 
-QString Service::endpointOf(const QByteArray& path)
+QString Service::endpointOf(const HttpRequest& request)
 {
+    const QByteArray& path = request.path;
+    if (V2Service::handles(path))
+        return V2Service::endpointOf(request.method, path);
     if (path == "/api/authenticate")
         return u"authenticate"_s;
     if (path == "/api/write")
@@ -765,7 +797,7 @@ bool Service::onHead(HttpConnection* connection, const HttpRequest& request, int
 {
     if (request.path.startsWith("/_standin/"))
         return true;
-    const QString endpoint = endpointOf(request.path);
+    const QString endpoint = endpointOf(request);
     const QJsonObject fault = takeFault(endpoint, request.host);
 
     QJsonObject entry;
@@ -888,7 +920,19 @@ bool Service::applyFault(HttpConnection* c, const HttpRequest& request, const QJ
         const QByteArray type = fault.contains(u"contentType"_s)
                                     ? fault.value(u"contentType"_s).toString().toUtf8()
                                     : (html ? QByteArray("text/html; charset=utf-8") : kTextPlain);
-        reply(c, HttpResponse::make(status, type, body, keep), *pacing);
+        HttpResponse r = HttpResponse::make(status, type, body, keep);
+        addHeaders(r, fault.value(u"headers"_s).toObject());
+        reply(c, r, *pacing);
+        return true;
+    }
+    if (kind == u"v2error") {
+        const int status = fault.value(u"status"_s).toInt();
+        HttpResponse r = v2ErrorResponse(
+            status, fault.value(u"code"_s).toInt(),
+            fault.value(u"title"_s).toString(QString::fromLatin1(reasonPhrase(status))),
+            fault.value(u"detail"_s).toString(), keep);
+        addHeaders(r, fault.value(u"headers"_s).toObject());
+        reply(c, r, *pacing);
         return true;
     }
     if (kind == u"empty") {
@@ -932,14 +976,24 @@ void Service::onRequest(HttpConnection* c, HttpRequest& request)
     query.parseQuery(request.query);
     QString formError;
     const qsizetype bodySize = request.body.size();
+    const bool v2 = V2Service::handles(request.path);
+    // A JSON body is no form: it is kept, and logged, as a field named "json".
+    const QByteArray jsonBody =
+        v2 && V2Service::isJson(request.header("Content-Type")) ? request.body : QByteArray();
     const bool formOk =
         body.parse(request.header("Content-Type"), std::move(request.body), &formError);
     request.body = QByteArray();
+    if (!jsonBody.isEmpty())
+        body.add({"json", jsonBody, {}, "application/json", false});
     logFields(c->logSeq, body, query, bodySize);
 
     Pacing pacing;
     if (!fault.isEmpty() && applyFault(c, request, fault, &pacing))
         return;
+    if (v2) {
+        m_v2->handle(c, request, query, body, formOk ? QString() : formError, pacing);
+        return;
+    }
     if (!formOk) {
         replyText(c, 400, formError.toUtf8(), pacing);
         return;
@@ -947,7 +1001,7 @@ void Service::onRequest(HttpConnection* c, HttpRequest& request)
     Form form = query;
     form.append(body);
 
-    const QString endpoint = endpointOf(request.path);
+    const QString endpoint = endpointOf(request);
     if (endpoint == u"authenticate") {
         handleAuthenticate(c, form, pacing);
     } else if (endpoint == u"write") {
@@ -1406,7 +1460,7 @@ void Service::handleControl(HttpConnection* c, const HttpRequest& request)
             bad(error);
         else
             ok();
-    } else {
+    } else if (!m_v2->handleControl(c, request)) {
         json(404, QJsonDocument(QJsonObject{{u"ok"_s, false}, {u"error"_s, u"no such call"_s}}));
     }
 }

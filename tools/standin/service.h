@@ -21,9 +21,15 @@ class QTimer;
 namespace standin {
 
 class Form;
+class V2Service;
+
+// Caption text without its HTML, and the slug made of it.
+QString stripTags(const QString& html);
+QString makeSlug(const QString& caption);
 
 struct Blog {
     QString name;
+    QString uuid; // stays when the blog is renamed
     QString title;
     bool isPrivate = false;
     QString privateId;
@@ -79,6 +85,8 @@ class Service : public QObject, public RequestHandler {
 public:
     explicit Service(QObject* parent = nullptr);
 
+    V2Service& v2() { return *m_v2; }
+
     void setPort(quint16 port) { m_port = port; }
     bool addAccount(const QString& email, const QString& password, QString* error);
     bool addBlogSpec(const QString& spec, QString* error);
@@ -94,6 +102,8 @@ public:
     void onRequest(HttpConnection* connection, HttpRequest& request) override;
 
 private:
+    friend class V2Service;
+
     struct Fault {
         QJsonObject spec;
         QString endpoint;
@@ -118,7 +128,7 @@ private:
         std::shared_future<PictureSet> pictures;
     };
 
-    static QString endpointOf(const QByteArray& path);
+    static QString endpointOf(const HttpRequest& request);
     QJsonObject takeFault(const QString& endpoint, const QString& host);
     // The log entry of that request, or nullptr once the log was cleared.
     QJsonObject* logEntry(qint64 seq);
@@ -170,6 +180,7 @@ private:
     qint64 m_seq = 0;
     quint16 m_port = 0;
     QNetworkAccessManager* m_network = nullptr;
+    V2Service* m_v2 = nullptr;
 };
 
 } // namespace standin
