@@ -242,6 +242,7 @@ void frmGroupSelector::Proceed()
     SET_EMail = m_email->text();
     SET_Password = m_password->text();
     SetCurrentAccount(std::make_shared<V1Account>(SET_EMail, SET_Password));
+    RecordGroupAccountKind(CurrentAccount().Kind());
     m_emailHistory.Add(SET_EMail);
     auto* links = new frmPicturesList(this);
     links->show();

@@ -1,6 +1,8 @@
 #include "service/account.h"
 
 #include "core/group.h"
+#include "core/settings.h"
+#include "platform/inifile.h"
 #include "platform/settingsstore.h"
 #include "service/v1account.h"
 
@@ -28,6 +30,22 @@ void SetCurrentAccount(std::shared_ptr<ServiceAccount> account) { g_account = st
 std::shared_ptr<ServiceAccount> CurrentAccountShared() { return g_account; }
 
 QString CurrentGroupId() { return SET_GroupId.isEmpty() ? SET_GroupName : SET_GroupId; }
+
+bool RecordGroupAccountKind(AccountKind kind)
+{
+    return tsWriteStringToINI(QStringLiteral("Service"), QStringLiteral("Account Kind"),
+                              kind == AccountKind::V2 ? QStringLiteral("API v2")
+                                                      : QStringLiteral("API v1"),
+                              GetGroupSettingsFile());
+}
+
+AccountKind GroupAccountKind()
+{
+    const QString kind = tsReadStringFromINI(QStringLiteral("Service"), QStringLiteral("Account Kind"),
+                                             QString(), GetGroupSettingsFile());
+    return kind.compare(QStringLiteral("API v2"), Qt::CaseInsensitive) == 0 ? AccountKind::V2
+                                                                            : AccountKind::V1;
+}
 
 QString KnownGroupFolder(const QString& id)
 {

@@ -96,6 +96,12 @@ std::shared_ptr<ServiceAccount> CurrentAccountShared();
 // The open group's id for the account (SET_GroupId, else SET_GroupName).
 QString CurrentGroupId();
 
+// The open group keeps, in its Settings.INI, which kind of account opened
+// it last, so that the next opening can offer the same.
+bool RecordGroupAccountKind(AccountKind kind);
+// AccountKind::V1 when the group has no record (it was made before v2).
+AccountKind GroupAccountKind();
+
 // The folder name a blog of that id was first opened under, so a renamed
 // blog keeps its base; empty when none was recorded.
 QString KnownGroupFolder(const QString& id);

@@ -199,6 +199,10 @@ private Q_SLOTS:
         QCOMPARE(SET_EMail, QStringLiteral("demo@example.com"));
         QVERIFY(QFile::exists(GetGroupDataPath(kDemoSide) + QStringLiteral("/Links.XML")));
         QVERIFY(IsGroupLockHeld());
+        // The group knows which kind of account opened it.
+        QCOMPARE(tsReadStringFromINI(QStringLiteral("Service"), QStringLiteral("Account Kind"), {},
+                                     GetGroupDataPath(kDemoSide) + QStringLiteral("/Settings.INI")),
+                 QStringLiteral("API v1"));
         links->Statistics()->AddSentBytes(10);
         // Added in memory only: the close must write it.
         AddLink(QStringLiteral("4242"), QStringLiteral("kept.jpg"), QStringLiteral("me"));
