@@ -133,11 +133,14 @@ bool OAuthSignIn::listen(QString& message)
 void OAuthSignIn::closeListeners()
 {
     for (auto* server : {&m_server4, &m_server6}) {
-        if (*server) {
-            (*server)->close();
-            // Sockets still answering belong to it; they go with it later.
-            (*server).release()->deleteLater();
-        }
+        if (!*server)
+            continue;
+        (*server)->close();
+        QObject::disconnect(server->get(), nullptr, nullptr, nullptr);
+        // Nothing may call back into this object once it is gone.
+        for (QTcpSocket* socket : (*server)->findChildren<QTcpSocket*>())
+            QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+        (*server).release()->deleteLater();
     }
 }
 
@@ -158,6 +161,10 @@ void OAuthSignIn::answerBrowser(QTcpSocket* socket, int status, const QString& t
     socket->write("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason
                   + "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: "
                   + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+    // The page outlives the listener: the socket goes by itself once it is
+    // sent (or after its time limit).
+    QObject::disconnect(socket, &QTcpSocket::readyRead, nullptr, nullptr);
+    socket->setParent(nullptr);
     socket->disconnectFromHost();
 }
 
