@@ -414,6 +414,39 @@ private Q_SLOTS:
         QCOMPARE(requestsOf(QStringLiteral("post")).size(), 2);
     }
 
+    void withoutASecretStoreAnOwnerOnlyFile()
+    {
+        // No desktop secret store answers at a bus that is not there.
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        SetSecretStore(nullptr);
+        QVERIFY(Secrets().Description().contains(FileSecretStore::DefaultPath()));
+        QVERIFY(FileSecretStore::DefaultPath().startsWith(profile.configHome()));
+        QVERIFY(V2Account::SaveClientSecret(config.clientId, test::kV2Secret));
+        QCOMPARE(QFile::permissions(FileSecretStore::DefaultPath())
+                     & ~(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser),
+                 QFileDevice::Permissions());
+        QCOMPARE(V2Account::ClientSecret(config.clientId), test::kV2Secret);
+        SetSecretStore(secrets);
+    }
+
+    void aRenamedBlogKeepsItsFolder()
+    {
+        test::ScriptedPrompter prompter;
+        auto account = signedIn();
+        QVERIFY(account);
+        const QString id = uuid();
+        QByteArray body = "{\"uuid\":\"" + id.toUtf8() + "\",\"name\":\"newname\"}";
+        int status = 0;
+        standin.control("POST", QStringLiteral("/_standin/blogs/rename"), body, &status);
+        QCOMPARE(status, 200);
+        QList<GroupEntry> groups;
+        QVERIFY(account->ListGroups(nullptr, groups));
+        standin.control("POST", QStringLiteral("/_standin/blogs/rename"),
+                        "{\"uuid\":\"" + id.toUtf8() + "\",\"name\":\"mainblog\"}", &status);
+        QCOMPARE(groups.value(0).id, id);
+        QCOMPARE(groups.value(0).text, QStringLiteral("Main Blog | mainblog.tumblr.com"));
+    }
+
     void plainRemoteApiIsRefused()
     {
         test::ScriptedPrompter prompter;
