@@ -1,6 +1,7 @@
 // The stand-in service seen from outside: raw HTTP over loopback, as a
 // client behind an HTTP proxy would talk to it.
 #include "platform/xmldocument.h"
+#include "formbodies.h"
 #include "standin.h"
 #include "testenv.h"
 
@@ -35,12 +36,9 @@ namespace {
 const QByteArray kEmail = "me@example.com";
 const QByteArray kPassword = "secret";
 
-struct Field {
-    QByteArray name;
-    QByteArray value;
-    QByteArray filename = {};
-    QByteArray contentType = {};
-};
+using Field = ruvia::test::FormField;
+using ruvia::test::multipart;
+using ruvia::test::urlEncoded;
 
 struct Reply {
     int status = 0;
@@ -82,31 +80,7 @@ QSize pictureSize(const QByteArray& bytes)
     return QImage::fromData(bytes).size();
 }
 
-const QByteArray kBoundary = "----standinTestBoundary7d93";
-
-QByteArray multipart(const QList<Field>& fields)
-{
-    QByteArray body;
-    for (const Field& f : fields) {
-        body += "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + f.name + '"';
-        if (!f.filename.isEmpty())
-            body += "; filename=\"" + f.filename + '"';
-        body += "\r\n";
-        if (!f.contentType.isEmpty())
-            body += "Content-Type: " + f.contentType + "\r\n";
-        body += "\r\n" + f.value + "\r\n";
-    }
-    return body + "--" + kBoundary + "--\r\n";
-}
-
-QByteArray urlEncoded(const QList<Field>& fields)
-{
-    QByteArray body;
-    for (const Field& f : fields)
-        body += (body.isEmpty() ? "" : "&") + f.name.toPercentEncoding() + '=' +
-                f.value.toPercentEncoding();
-    return body;
-}
+const QByteArray& kBoundary = ruvia::test::kFormBoundary;
 
 // A request in proxy form (absolute target), as a client behind a proxy sends it.
 QByteArray request(const QByteArray& method, const QByteArray& url, const QByteArray& body = {},

@@ -1,5 +1,6 @@
 // The stand-in's API v2 and OAuth 2 sign-in, spoken to over loopback as a
 // client reaching it directly would.
+#include "formbodies.h"
 #include "standin.h"
 
 #include <QBuffer>
@@ -19,7 +20,7 @@ using ruvia::test::StandIn;
 namespace {
 
 const QString kRedirect = u"http://127.0.0.1:8123/callback"_s;
-const QByteArray kBoundary = "----standinV2Boundary41";
+const QByteArray& kBoundary = ruvia::test::kFormBoundary;
 
 struct Reply {
     int status = 0;
@@ -39,35 +40,10 @@ struct Reply {
     QJsonObject response() const { return json().value(u"response"_s).toObject(); }
 };
 
-struct Part {
-    QByteArray name;
-    QByteArray value;
-    QByteArray filename = {};
-    QByteArray contentType = {};
-};
+using Part = ruvia::test::FormField;
+using ruvia::test::multipart;
+using ruvia::test::urlEncoded;
 
-QByteArray multipart(const QList<Part>& parts)
-{
-    QByteArray body;
-    for (const Part& p : parts) {
-        body += "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + p.name + '"';
-        if (!p.filename.isEmpty())
-            body += "; filename=\"" + p.filename + '"';
-        body += "\r\n";
-        if (!p.contentType.isEmpty())
-            body += "Content-Type: " + p.contentType + "\r\n";
-        body += "\r\n" + p.value + "\r\n";
-    }
-    return body + "--" + kBoundary + "--\r\n";
-}
-
-QByteArray urlEncoded(const QList<Part>& parts)
-{
-    QByteArray body;
-    for (const Part& p : parts)
-        body += (body.isEmpty() ? "" : "&") + p.name + '=' + p.value.toPercentEncoding();
-    return body;
-}
 
 QByteArray picture(int width, int height, const char* format)
 {
