@@ -214,6 +214,8 @@ void OAuthSignIn::onReadable(QTcpSocket* socket)
     for (auto* server : {m_server4.get(), m_server6.get()})
         if (server)
             server->close();
+    if (m_wait)
+        m_wait->quit();
 }
 
 OAuthSignIn::Outcome OAuthSignIn::Run(ISignInView* view, IHTTPRequestCallback* callback,
@@ -261,7 +263,10 @@ OAuthSignIn::Outcome OAuthSignIn::Run(ISignInView* view, IHTTPRequestCallback* c
             loop.quit();
     });
     tick.start(50);
-    loop.exec();
+    m_wait = &loop;
+    if (!m_answer->done)
+        loop.exec();
+    m_wait = nullptr;
     tick.stop();
     const Answer answer = *m_answer;
     // Let the browser's page go out before the listener goes.

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class QEventLoop;
 class QTcpServer;
 class QTcpSocket;
 
@@ -78,6 +79,8 @@ private:
     std::unique_ptr<QTcpServer> m_server4;
     std::unique_ptr<QTcpServer> m_server6;
     std::unique_ptr<Answer> m_answer;
+    // The wait of Run, ended as soon as the answer is in.
+    QEventLoop* m_wait = nullptr;
 };
 
 // Exchanges a grant at the token endpoint: fields beside client_id and
