@@ -40,6 +40,9 @@ struct PhotoPost {
     QString fileName;
     // A picture on the web; wins over data when both are given.
     QString source;
+    // The picture described for people who cannot see it; sent where the
+    // protocol carries it (SendsAltText).
+    QString altText;
 };
 
 // One post of a list of the blog's newest posts.
@@ -61,6 +64,14 @@ public:
     // Who is signed in, as the user knows the account (an e-mail address,
     // an account name).
     virtual QString DisplayName() const = 0;
+
+    // What the windows offer for this account: the post states it can
+    // make (PostState codes, in the order a state list shows them) and
+    // whether a picture's description reaches the service.
+    virtual QList<int> PostStates() const = 0;
+    virtual bool SendsAltText() const = 0;
+    // How the publish date is written, for the box that takes it.
+    virtual QString PublishDateForm() const = 0;
 
     // The account's blogs. A failure has been shown to the user: false.
     virtual bool ListGroups(IHTTPRequestCallback* callback, QList<GroupEntry>& groups) = 0;

@@ -8,6 +8,16 @@
 
 namespace ruvia {
 
+QList<int> V1Account::PostStates() const
+{
+    return {StatePublishNow, StateQueue, StatePublishOn, StateDraft, StateSubmission, StatePrivate};
+}
+
+QString V1Account::PublishDateForm() const
+{
+    return QStringLiteral("As the service reads it, e.g. 2026-12-24 18:30 (your blog's time zone)");
+}
+
 bool V1Account::ListGroups(IHTTPRequestCallback* callback, QList<GroupEntry>& groups)
 {
     QString list;

@@ -16,6 +16,9 @@ public:
     AccountKind Kind() const override { return AccountKind::V1; }
     QString DisplayName() const override { return m_email; }
     const QString& Password() const { return m_password; }
+    QList<int> PostStates() const override;
+    bool SendsAltText() const override { return false; }
+    QString PublishDateForm() const override;
     void SetCredentials(const QString& email, const QString& password)
     {
         if (m_email != email)

@@ -123,6 +123,18 @@ QString DescribeV2Failure(const HTTPRequest& request)
 
 V2Account::V2Account(const ServiceConfig& config) : m_config(config) {}
 
+QList<int> V2Account::PostStates() const
+{
+    // Submissions to one's own blog do not exist in v2.
+    return {StatePublishNow, StateQueue, StatePublishOn, StateDraft, StatePrivate};
+}
+
+QString V2Account::PublishDateForm() const
+{
+    return QStringLiteral("Year-month-day and time, e.g. 2026-12-24 18:30 (this computer's time "
+                          "zone)");
+}
+
 QString V2Account::tokenKey() const
 {
     return QStringLiteral("tokens %1@%2").arg(m_config.clientId, HostOfAddress(m_config.apiAddress));

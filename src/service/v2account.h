@@ -16,6 +16,9 @@ public:
 
     AccountKind Kind() const override { return AccountKind::V2; }
     QString DisplayName() const override { return m_tokens.account; }
+    QList<int> PostStates() const override;
+    bool SendsAltText() const override { return true; }
+    QString PublishDateForm() const override;
 
     // Takes up the sign-in kept from an earlier session; false when none.
     bool LoadStoredSignIn();

@@ -345,6 +345,8 @@ QJsonObject PhotoPostParameters(const PhotoPost& post, const QString& identifier
                       {QStringLiteral("identifier"), identifier}};
     QJsonObject image{{QStringLiteral("type"), QStringLiteral("image")},
                       {QStringLiteral("media"), QJsonArray{media}}};
+    if (!post.altText.trimmed().isEmpty())
+        image.insert(QStringLiteral("alt_text"), post.altText.trimmed().left(kTextBlockLimit));
     if (!post.clickThroughUrl.trimmed().isEmpty())
         image.insert(QStringLiteral("attribution"),
                      QJsonObject{{QStringLiteral("type"), QStringLiteral("link")},

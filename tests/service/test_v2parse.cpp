@@ -155,6 +155,7 @@ private Q_SLOTS:
         post.caption = QStringLiteral("First line\r\n\r\nSecond line");
         post.tags = QStringLiteral(" cats, \"big dogs\" ");
         post.clickThroughUrl = QStringLiteral("https://example.org/x");
+        post.altText = QStringLiteral(" A red circle on grey ");
         QString error;
         const QJsonObject p = PhotoPostParameters(post, QStringLiteral("img0"), QStringLiteral("image/png"), &error);
         QCOMPARE(p.isEmpty(), refused);
@@ -175,6 +176,7 @@ private Q_SLOTS:
                  QStringLiteral("img0"));
         QCOMPARE(image.value(QStringLiteral("attribution")).toObject().value(QStringLiteral("url")).toString(),
                  QStringLiteral("https://example.org/x"));
+        QCOMPARE(image.value(QStringLiteral("alt_text")).toString(), QStringLiteral("A red circle on grey"));
     }
 
     void publishDateIsUtc()
