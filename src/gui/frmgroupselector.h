@@ -1,19 +1,26 @@
 #pragma once
-// The first window: the account's e-mail and password, the group list fetched
+// The first window: the account (signed in through the browser, or an
+// e-mail address and password of the old interface), the group list fetched
 // from the service, and "Proceed" into the chosen group.
 #include "platform/httprequest.h"
+#include "service/oauthsignin.h"
 #include "support/history.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace ruvia {
 
-class frmGroupSelector : public QWidget, public IHTTPRequestCallback {
+class V2Account;
+
+class frmGroupSelector : public QWidget, public IHTTPRequestCallback, public ISignInView {
     Q_OBJECT
 public:
     explicit frmGroupSelector(QWidget* parent = nullptr);
@@ -32,6 +39,13 @@ public:
 
     void BlockSent(qint64 block, qint64 done, qint64 total, bool& cancel) override;
     void BlockReceived(qint64 block, qint64 done, qint64 total, bool& cancel) override;
+    void ShowSignInWaiting(const QString& authorizeAddress, bool browserOpened) override;
+    bool SignInCancelRequested() override;
+
+    // True while the browser sign-in is the chosen kind of account.
+    bool SignsInWithBrowser() const;
+    // The browser account (made on first use from the Service settings).
+    V2Account& BrowserAccount();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -42,15 +56,32 @@ protected:
 private:
     void GetGroups();
     void Proceed();
+    void SignIn();
+    void SignOut();
+    void ShowAccountKind();
+    void ShowSettings();
     void ShowOverview(bool uploads);
     void block(bool& cancel);
 
+    QComboBox* m_kind;
     QLineEdit* m_email;
     QLineEdit* m_password;
+    QLabel* m_emailLabel;
+    QLabel* m_passwordLabel;
+    QLabel* m_accountLabel;
+    QLineEdit* m_accountName;
+    QPushButton* m_signIn;
+    QPushButton* m_signOut;
+    QLabel* m_signInStatus;
+    QLineEdit* m_signInAddress;
+    std::shared_ptr<V2Account> m_v2;
+    // The blogs' ids, beside the group box's entries.
+    QStringList m_groupIds;
     QComboBox* m_group;
     QPushButton* m_get;
     QPushButton* m_history;
     QPushButton* m_proxy;
+    QPushButton* m_settings;
     QPushButton* m_proceed;
     QPushButton* m_cancel;
     QPushButton* m_uploads;

@@ -2,6 +2,7 @@
 
 #include "core/settings.h"
 #include "gui/paint.h"
+#include "gui/servicepage.h"
 #include "gui/windowhelper.h"
 #include "platform/prompter.h"
 #include "platform/textrules.h"
@@ -44,6 +45,8 @@ frmSettings::frmSettings(QWidget* parent) : QDialog(parent)
     QWidget* pictures = page(m_tabs, QStringLiteral("Pictures list"));
     QWidget* uploading = page(m_tabs, QStringLiteral("Uploading"));
     QWidget* security = page(m_tabs, QStringLiteral("Security"));
+    m_service = new ServicePage(m_tabs);
+    m_tabs->addTab(m_service, QStringLiteral("Service"));
 
     m_timeout = numberField(misc, QStringLiteral("txtTimeout"), QStringLiteral("Network timeout:"),
                             QStringLiteral("ms."), 0);
@@ -158,6 +161,16 @@ bool frmSettings::ApplySettingsValues()
     if (!CheckNumberField(m_timeout, 0, 1, timeout) ||
         !CheckNumberField(m_maxGroupSelection, 1, 2, maxSelection) ||
         !CheckNumberField(m_hourglassThreshold, 1, 1, threshold))
+        return false;
+    QString message;
+    if (QLineEdit* bad = m_service->InvalidField(message)) {
+        MsgBox(message, MB_ICONCRITICAL);
+        m_tabs->setCurrentWidget(m_service);
+        bad->setFocus();
+        return false;
+    }
+    // The secret store is written first: when it fails, nothing has changed.
+    if (!m_service->ApplyValues())
         return false;
     SET_Timeout = timeout;
     SET_MaxGroupSelection = maxSelection;

@@ -1,6 +1,7 @@
 #pragma once
-// The global settings dialog: four pages; Ok checks the three numbers,
-// applies every value and saves at once; Cancel changes nothing.
+// The global settings dialog: five pages; Ok checks the three numbers and
+// the redirect address, applies every value and saves at once; Cancel
+// changes nothing.
 #include <QDialog>
 
 class QCheckBox;
@@ -8,6 +9,8 @@ class QLineEdit;
 class QTabWidget;
 
 namespace ruvia {
+
+class ServicePage;
 
 class frmSettings : public QDialog {
     Q_OBJECT
@@ -39,6 +42,7 @@ private:
     QCheckBox* m_hideStates;
     QCheckBox* m_hidePreview;
     QCheckBox* m_paintMode;
+    ServicePage* m_service;
 };
 
 } // namespace ruvia
