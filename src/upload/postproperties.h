@@ -14,6 +14,14 @@ struct PostStateEntry {
 
 // "Publish now" to "Private"; with hideTroublesome only the first and the last.
 QList<PostStateEntry> PostStateEntries(bool hideTroublesome);
+// The entries of PostStateEntries(hideTroublesome) whose codes are in
+// offered, in the order of offered.
+QList<PostStateEntry> OfferedPostStates(const QList<int>& offered, bool hideTroublesome);
+// The stored state index is a position in PostStateEntries(hideTroublesome),
+// whatever the account offers, so that each kind of account reads back the
+// same state. -1: no such position / no such code.
+int StateCodeAtIndex(int stateIndex, bool hideTroublesome);
+int StateIndexOfCode(int code, bool hideTroublesome);
 
 struct PostProperties {
     QString caption;
@@ -23,6 +31,7 @@ struct PostProperties {
     // Position in the state list as it was filled.
     int stateIndex = 0;
     QString publishOn;
+    QString altText = {};
 
     bool operator==(const PostProperties&) const = default;
 };

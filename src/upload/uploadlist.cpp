@@ -32,6 +32,18 @@ qint32 clampSize(qint64 size)
 QString linkDisplayName(const QString& url) { return u'/' + tsGetFileName(url); }
 } // namespace
 
+QString FitAltText(const QString& text)
+{
+    if (text.size() <= kAltTextLimit)
+        return text;
+    qsizetype cut = kAltTextLimit;
+    // Neither half of a pair is kept alone: a lone CR would read back as a
+    // line break of its own.
+    if (text.at(cut - 1).isHighSurrogate() || (text.at(cut - 1) == u'\r' && text.at(cut) == u'\n'))
+        --cut;
+    return text.left(cut);
+}
+
 bool UploadItem::IsLink() const { return MyPathIsURL(FileName); }
 
 QStringList UploadList::ColumnTitles()
@@ -245,6 +257,7 @@ void UploadList::LoadListedUploads()
         it.Caption = NormalizeLineBreaks(child("Caption"));
         it.Tags = NormalizeLineBreaks(child("Tags"));
         it.ClickThroughURL = NormalizeLineBreaks(child("ClickThroughURL"));
+        it.AltText = FitAltText(NormalizeLineBreaks(child("AltText")));
         ListAddItem(it);
     }
 }
@@ -275,6 +288,10 @@ bool UploadList::SaveListedUploads() const
         child(QStringLiteral("Caption"), it.Caption);
         child(QStringLiteral("Tags"), it.Tags);
         child(QStringLiteral("ClickThroughURL"), it.ClickThroughURL);
+        // Only when there is one, so a queue without descriptions is stored
+        // exactly as before.
+        if (!it.AltText.isEmpty())
+            child(QStringLiteral("AltText"), it.AltText);
     }
     const QString path = UploadsFile();
     if (doc.Save(path))
@@ -315,10 +332,12 @@ bool UploadList::PasteToList(const QString& text, bool treatAsFile, bool saveLis
     captionHistory.Add(caption);
     tagsHistory.Add(boxes.tags);
     urlsHistory.Add(boxes.clickThroughUrl);
+    altTextHistory.Add(boxes.altText);
     if (boxes.tagsFromCaption)
         boxes.tags = TagsFromCaption(caption);
     it.Caption = caption;
     it.Tags = boxes.tags;
+    it.AltText = FitAltText(boxes.altText);
     ListAddItem(it);
     if (saveList)
         SaveListedUploads();
@@ -330,13 +349,14 @@ void UploadList::LoadHistories()
     captionHistory.InitFileName(SET_DataPath, QStringLiteral("History.DAT"));
     tagsHistory.InitFileName(SET_DataPath, QStringLiteral("Tags History.DAT"));
     urlsHistory.InitFileName(SET_DataPath, QStringLiteral("Click-Through URLs History.DAT"));
-    for (CHistory* h : {&captionHistory, &tagsHistory, &urlsHistory})
+    altTextHistory.InitFileName(SET_DataPath, QStringLiteral("Alt Text History.DAT"));
+    for (CHistory* h : {&captionHistory, &tagsHistory, &urlsHistory, &altTextHistory})
         h->LoadHistory();
 }
 
 void UploadList::SaveHistories()
 {
-    for (CHistory* h : {&captionHistory, &tagsHistory, &urlsHistory})
+    for (CHistory* h : {&captionHistory, &tagsHistory, &urlsHistory, &altTextHistory})
         h->SaveHistory();
 }
 

@@ -13,6 +13,11 @@
 
 namespace ruvia {
 
+// The longest picture description a row keeps, in UTF-16 units.
+inline constexpr int kAltTextLimit = 4096;
+// text cut to kAltTextLimit, never between the two halves of a surrogate pair.
+QString FitAltText(const QString& text);
+
 struct UploadItem {
     // A local picture: its copy in the uploads folder. A link item: the URL.
     QString FileName;
@@ -30,6 +35,9 @@ struct UploadItem {
     int UnconfirmedState = -1;
     QString UnconfirmedAfter;
     QDateTime UnconfirmedAt;
+    // The picture described for people who cannot see it (FitAltText).
+    // Line breaks are CR LF.
+    QString AltText = {};
 
     bool IsLink() const;
     bool operator==(const UploadItem&) const = default;
@@ -41,6 +49,7 @@ struct PostBoxes {
     QString tags;
     QString clickThroughUrl;
     bool tagsFromCaption = false;
+    QString altText = {};
 };
 
 class UploadList : public QAbstractTableModel {
@@ -108,11 +117,13 @@ public:
     // changes the tags box. True when a row was added.
     bool PasteToList(const QString& text, bool treatAsFile, bool saveList, PostBoxes& boxes);
 
-    // The window's histories of captions, tags and click-through URLs.
+    // The window's histories of captions, tags, click-through URLs and
+    // picture descriptions.
     CHistory captionHistory;
     CHistory tagsHistory;
     CHistory urlsHistory;
-    // InitFileName in the group folder and LoadHistory, for all three.
+    CHistory altTextHistory;
+    // InitFileName in the group folder and LoadHistory, for all of them.
     void LoadHistories();
     void SaveHistories();
 

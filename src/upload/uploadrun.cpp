@@ -152,6 +152,7 @@ bool CUploadRun::ProcessRow(int index)
         post.caption = item.Caption;
         post.tags = item.Tags;
         post.clickThroughUrl = item.ClickThroughURL;
+        post.altText = item.AltText;
         post.state = m_stateCode;
         post.publishOn = m_publishOn;
         post.data = std::move(content);

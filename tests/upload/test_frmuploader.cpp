@@ -223,8 +223,9 @@ private Q_SLOTS:
         QCOMPARE(publishOn->isVisible(), onDate);
         QCOMPARE(states->width(), Twips(onDate ? 1875 : 4335));
         QCOMPARE(publishOn->y(), states->y());
-        QCOMPARE(publishOn->toolTip(),
-                 QStringLiteral("Time to publish post. Set it in time zone selected in tumblelog's settings."));
+        QVERIFY(!publishOn->toolTip().isEmpty());
+        QCOMPARE(publishOn->toolTip(), CurrentAccount().PublishDateForm());
+        QCOMPARE(publishOn->placeholderText(), CurrentAccount().PublishDateForm());
         if (onDate) {
             publishOn->setText(QStringLiteral("tomorrow"));
             publishOn->setFocus();
@@ -233,6 +234,55 @@ private Q_SLOTS:
             QVERIFY(!publishOn->isVisible());
             QCOMPARE(states->width(), Twips(4335));
         }
+    }
+
+    void altTextIsKeptButNotSent()
+    {
+        test::ScriptedPrompter prompter;
+        SET_HideTroublesomeStates = false;
+        const QString described = QStringLiteral("A grey cat\non a red sof\u00e1");
+        {
+            frmUploader w(nullptr, nullptr);
+            w.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&w));
+            auto* box = child<QPlainTextEdit>(&w, "txtAltText");
+            QCOMPARE(child<QLabel>(&w, "lblAltText")->text(), QStringLiteral("Picture description (alt text):"));
+            QCOMPARE(child<QLabel>(&w, "lblAltText")->buddy(), box);
+            QCOMPARE(box->placeholderText(), QStringLiteral("Not sent with an API v1 account"));
+            QCOMPARE(box->toolTip(), QStringLiteral("Not sent with an API v1 account"));
+            QVERIFY(box->isEnabled());
+            auto* states = child<QComboBox>(&w, "cboPostState");
+            QList<int> codes;
+            for (int i = 0; i < states->count(); ++i)
+                codes.append(states->itemData(i).toInt());
+            QCOMPARE(codes, QList<int>({StatePublishNow, StateQueue, StatePublishOn, StateDraft,
+                                        StateSubmission, StatePrivate}));
+
+            // The history button offers what earlier rows were described with.
+            prompter.queue(IDOK);
+            child<QPushButton>(&w, "cmdAltTextHistory")->click();
+            QCOMPARE(prompter.texts(), QStringList{QStringLiteral("History empty.")});
+            prompter.clear();
+            box->setPlainText(described);
+            QVERIFY(w.PasteToList(QStringLiteral("http://pics.example.org/cat.jpg"), false, true));
+            QCOMPARE(w.List().item(0).AltText, QString(described).replace(u'\n', QStringLiteral("\r\n")));
+            box->clear();
+            test::onNextModal([](QWidget* picker) {
+                QCOMPARE(picker->objectName(), QStringLiteral("frmHistory"));
+                child<QPushButton>(picker, "cmdOk")->click();
+            });
+            child<QPushButton>(&w, "cmdAltTextHistory")->click();
+            QCOMPARE(box->toPlainText(), described);
+
+            child<QPushButton>(&w, "cmdUpload")->click();
+            QCOMPARE(prompter.texts(), QStringList{QStringLiteral("All done ^_^v")});
+        }
+        const QJsonArray writes = standin.requests(QStringLiteral("write"));
+        QCOMPARE(writes.size(), 1);
+        const QJsonObject write = writes.first().toObject();
+        QCOMPARE(test::StandIn::fieldBytes(write, QStringLiteral("source")), QByteArray("http://pics.example.org/cat.jpg"));
+        for (const QString& name : test::StandIn::fieldNames(write))
+            QVERIFY2(!test::StandIn::fieldBytes(write, name).contains("grey cat"), qPrintable(name));
     }
 
     void theStateCodeIsPostedNotThePosition()

@@ -240,10 +240,11 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         UploadList list;
-        const UploadItem item{QStringLiteral("http://x.org/") + QString::fromLatin1(QUrl::toPercentEncoding(text)),
-                              QStringLiteral("/") + text, QStringLiteral("--"), 0, text, text, text, true,
-                              3, QStringLiteral("431830023"),
-                              QDateTime(QDate(2026, 12, 10), QTime(20, 14, 28), QTimeZone::utc())};
+        UploadItem item{QStringLiteral("http://x.org/") + QString::fromLatin1(QUrl::toPercentEncoding(text)),
+                        QStringLiteral("/") + text, QStringLiteral("--"), 0, text, text, text, true,
+                        3, QStringLiteral("431830023"),
+                        QDateTime(QDate(2026, 12, 10), QTime(20, 14, 28), QTimeZone::utc())};
+        item.AltText = text;
         list.ListAddItem(item);
         QVERIFY(list.SaveListedUploads());
         UploadList again;
@@ -251,10 +252,51 @@ private Q_SLOTS:
         QCOMPARE(again.count(), 1);
         QCOMPARE(again.item(0), item);
 
-        PostProperties p{text, text, true, text, 3, text.trimmed()};
+        PostProperties p{text, text, true, text, 3, text.trimmed(), text};
         const QString ini = SET_DataPath + QStringLiteral("/Settings.INI");
         QVERIFY(SavePostProperties(ini, p));
         QCOMPARE(LoadPostProperties(ini), p);
+    }
+
+    void altTextInTheFile_data()
+    {
+        QTest::addColumn<QString>("element");
+        QTest::addColumn<QString>("altText");
+        const QString a4095(4095, u'a');
+        auto element = [](const QString& text) { return QStringLiteral("<AltText>") + text + QStringLiteral("</AltText>"); };
+        QTest::newRow("older list without it") << QString() << QString();
+        QTest::newRow("empty") << QStringLiteral("<AltText/>") << QString();
+        QTest::newRow("LF breaks") << element(QStringLiteral("one\ntwo")) << QStringLiteral("one\r\ntwo");
+        QTest::newRow("blanks and markup kept")
+            << element(QStringLiteral("  a &lt;b&gt; \u00e9\u65e5 ")) << QStringLiteral("  a <b> \u00e9\u65e5 ");
+        QTest::newRow("longer than the limit") << element(QString(5000, u'x')) << QString(kAltTextLimit, u'x');
+        QTest::newRow("cut inside a surrogate pair") << element(a4095 + QStringLiteral("\U0001F600")) << a4095;
+        QTest::newRow("cut inside a line break") << element(a4095 + QStringLiteral("\r\nb")) << a4095;
+    }
+    void altTextInTheFile()
+    {
+        QFETCH(QString, element);
+        QFETCH(QString, altText);
+        test::ScriptedPrompter prompter;
+        QVERIFY(FileObject::writeText(UploadList::UploadsFile(),
+                                      uploadsXml(QStringLiteral("<UploadItem><FileName>http://x.org/a.jpg</FileName>"
+                                                                "<Caption>cap</Caption>") +
+                                                 element + QStringLiteral("</UploadItem>"))));
+        UploadList list;
+        list.LoadListedUploads();
+        QCOMPARE(list.count(), 1);
+        QCOMPARE(list.item(0).AltText, altText);
+        QCOMPARE(list.item(0).Caption, QStringLiteral("cap"));
+
+        QVERIFY(list.SaveListedUploads());
+        xhXMLDocument doc;
+        QVERIFY(doc.Load(UploadList::UploadsFile()));
+        QCOMPARE(int(doc.SelectNodes(QStringLiteral("/Uploads/UploadItem/AltText")).size()),
+                 altText.isEmpty() ? 0 : 1);
+        UploadList again;
+        again.LoadListedUploads();
+        QCOMPARE(again.items(), list.items());
+        QVERIFY(prompter.messages().isEmpty());
     }
 
     void postPropertiesStoredForm()
@@ -295,7 +337,8 @@ private Q_SLOTS:
         UploadList list;
         list.LoadHistories();
         PostBoxes boxes{QStringLiteral("Sea, sun\r\nand more"), QStringLiteral("typed"),
-                        QStringLiteral("http://click.example.org/"), true};
+                        QStringLiteral("http://click.example.org/"), true,
+                        QStringLiteral("Waves\r\n") + QString(kAltTextLimit, u'w')};
         QVERIFY(list.PasteToList(QStringLiteral("  ") + file + QStringLiteral("\r\n"), false, true, boxes));
         QCOMPARE(list.count(), 1);
         const UploadItem& it = list.item(0);
@@ -309,12 +352,16 @@ private Q_SLOTS:
         QCOMPARE(it.Caption, QStringLiteral("Sea, sun\r\nand more"));
         QCOMPARE(it.Tags, QStringLiteral("\"Sea, sun\""));
         QCOMPARE(it.ClickThroughURL, QStringLiteral("http://click.example.org/"));
+        QCOMPARE(it.AltText, boxes.altText.left(kAltTextLimit));
         QVERIFY(it.Selected);
         // The rule wrote the tags box; the typed tags went into the history first.
         QCOMPARE(boxes.tags, QStringLiteral("\"Sea, sun\""));
         QCOMPARE(list.tagsHistory.Entries(), QStringList{QStringLiteral("typed")});
         QCOMPARE(list.captionHistory.Entries(), QStringList{boxes.caption});
         QCOMPARE(list.urlsHistory.Entries(), QStringList{boxes.clickThroughUrl});
+        QCOMPARE(list.altTextHistory.Entries(), QStringList{boxes.altText});
+        list.SaveHistories();
+        QVERIFY(QFile::exists(SET_DataPath + QStringLiteral("/Alt Text History.DAT")));
         UploadList saved;
         saved.LoadListedUploads();
         QCOMPARE(saved.items(), list.items());

@@ -18,6 +18,7 @@
 #include "platform/settingsstore.h"
 #include "platform/shell.h"
 #include "platform/textrules.h"
+#include "service/account.h"
 #include "service/postsubmit.h"
 #include "upload/postproperties.h"
 
@@ -84,6 +85,7 @@ frmUploader::frmUploader(QWidget* parent, CStatistics* statistics) : QDialog(par
     m_picture->setPixmap(GetUploaderPicture());
     MarkToolBarForm(this);
     FillPostStates();
+    ShowAltTextReach();
     LoadPostProperties();
     m_checkAll->setIcon(QIcon(resourcePicture(QStringLiteral("IDB_CHECKBOX_ON"))));
     m_uncheckAll->setIcon(QIcon(resourcePicture(QStringLiteral("IDB_CHECKBOX_OFF"))));
@@ -91,6 +93,9 @@ frmUploader::frmUploader(QWidget* parent, CStatistics* statistics) : QDialog(par
     auto* captionHook = new kzmTBHooks(this);
     captionHook->setTextBox(m_caption);
     captionHook->InitSelectAllHook();
+    auto* altTextHook = new kzmTBHooks(this);
+    altTextHook->setTextBox(m_altText);
+    altTextHook->InitSelectAllHook();
     LoadColumns();
     m_list.LoadListedUploads();
     setWindowTitle(MakeWindowTitle(QStringLiteral("Upload mode :: ") + SET_GroupName));
@@ -105,8 +110,8 @@ frmUploader::~frmUploader() { Unload(); }
 void frmUploader::buildControls()
 {
     setWindowIcon(appIcon());
-    resize(780, 504);
-    setMinimumSize(780, 504);
+    resize(780, 568);
+    setMinimumSize(780, 568);
 
     m_picture = named(new QLabel(this), "imgRuvia");
     m_picture->setGeometry(8, 8, 96, 96);
@@ -130,26 +135,32 @@ void frmUploader::buildControls()
     m_captionLabel = label("lblCaption", QStringLiteral("Caption:"), 112, 12, m_caption);
     m_captionHistory = button("cmdHistory", QStringLiteral("..."), {461, 8, 25, 23});
 
+    m_altText = named(new QPlainTextEdit(this), "txtAltText");
+    m_altText->setGeometry(168, 94, 289, 42);
+    m_altText->setTabChangesFocus(true);
+    m_altTextLabel = label("lblAltText", QStringLiteral("Picture description (alt text):"), 168,
+                           76, m_altText);
+    m_altTextLabel->adjustSize();
+    m_altTextHistory = button("cmdAltTextHistory", QStringLiteral("..."), {461, 94, 25, 23});
+
     m_tags = named(new QLineEdit(this), "txtTags");
-    m_tags->setGeometry(168, 78, 229, 23);
-    m_tagsLabel = label("lblTags", QStringLiteral("Tags:"), 112, 82, m_tags);
+    m_tags->setGeometry(168, 142, 229, 23);
+    m_tagsLabel = label("lblTags", QStringLiteral("Tags:"), 112, 146, m_tags);
     m_tagsFromCaption = named(new QCheckBox(QStringLiteral("Auto"), this), "chkTagsFromCaption");
-    m_tagsFromCaption->setGeometry(403, 78, 56, 23);
-    m_tagsHistory = button("cmdTagsHistory", QStringLiteral("..."), {461, 78, 25, 23});
+    m_tagsFromCaption->setGeometry(403, 142, 56, 23);
+    m_tagsHistory = button("cmdTagsHistory", QStringLiteral("..."), {461, 142, 25, 23});
 
     m_url = named(new QLineEdit(this), "txtClickThroughURL");
-    m_url->setGeometry(168, 105, 289, 23);
-    m_urlLabel = label("lblClickThroughURL", QStringLiteral("URL:"), 112, 109, m_url);
-    m_urlsHistory = button("cmdURLsHistory", QStringLiteral("..."), {461, 105, 25, 23});
+    m_url->setGeometry(168, 169, 289, 23);
+    m_urlLabel = label("lblClickThroughURL", QStringLiteral("URL:"), 112, 173, m_url);
+    m_urlsHistory = button("cmdURLsHistory", QStringLiteral("..."), {461, 169, 25, 23});
 
     m_state = named(new QComboBox(this), "cboPostState");
-    m_state->setGeometry(168, 132, Twips(kStateListWide), 23);
-    m_stateLabel = label("lblPostState", QStringLiteral("State:"), 112, 136, m_state);
+    m_state->setGeometry(168, 196, Twips(kStateListWide), 23);
+    m_stateLabel = label("lblPostState", QStringLiteral("State:"), 112, 200, m_state);
     m_publishOn = named(new QLineEdit(this), "txtPublishOn");
-    m_publishOn->setGeometry(168 + Twips(kStateListNarrow) + 4, 132,
+    m_publishOn->setGeometry(168 + Twips(kStateListNarrow) + 4, 196,
                              Twips(kStateListWide - kStateListNarrow) - 4, 23);
-    m_publishOn->setToolTip(QStringLiteral(
-        "Time to publish post. Set it in time zone selected in tumblelog's settings."));
     m_publishOn->hide();
 
     m_upload = button("cmdUpload", QStringLiteral("Upload"), {500, 8, 130, 30});
@@ -164,11 +175,11 @@ void frmUploader::buildControls()
     m_batchAddFiles = button("cmdBatchAddFiles", QStringLiteral("Add folder..."), {500, 107, 130, 25});
     m_remove = button("cmdRemoveItems", QStringLiteral("Remove"), {640, 107, 130, 25});
 
-    m_checkAll = button("cmdCheckAllItems", QStringLiteral("Check all items"), {8, 164, 150, 26});
-    m_uncheckAll = button("cmdUncheckAllItems", QStringLiteral("Uncheck all items"), {162, 164, 150, 26});
+    m_checkAll = button("cmdCheckAllItems", QStringLiteral("Check all items"), {8, 228, 150, 26});
+    m_uncheckAll = button("cmdUncheckAllItems", QStringLiteral("Uncheck all items"), {162, 228, 150, 26});
 
     m_tasks = named(new QTreeView(this), "lvTasks");
-    m_tasks->setGeometry(8, 196, 764, 300);
+    m_tasks->setGeometry(8, 260, 764, 300);
     m_tasks->setModel(&m_list);
     m_tasks->setRootIsDecorated(false);
     m_tasks->setUniformRowHeights(true);
@@ -208,6 +219,8 @@ void frmUploader::buildControls()
     connect(m_uncheckAll, &QPushButton::clicked, this, [this] { m_list.SetAllChecked(false); });
     connect(m_captionHistory, &QPushButton::clicked, this,
             [this] { ShowHistoryDialog(m_list.captionHistory, m_caption); });
+    connect(m_altTextHistory, &QPushButton::clicked, this,
+            [this] { ShowHistoryDialog(m_list.altTextHistory, m_altText); });
     connect(m_tagsHistory, &QPushButton::clicked, this,
             [this] { ShowHistoryDialog(m_list.tagsHistory, m_tags); });
     connect(m_urlsHistory, &QPushButton::clicked, this,
@@ -236,22 +249,50 @@ void frmUploader::buildControls()
 
 void frmUploader::FillPostStates()
 {
+    const ServiceAccount& account = CurrentAccount();
     m_state->clear();
-    for (const PostStateEntry& e : PostStateEntries(SET_HideTroublesomeStates))
+    for (const PostStateEntry& e : OfferedPostStates(account.PostStates(), SET_HideTroublesomeStates))
         m_state->addItem(e.text, e.code);
     m_state->setCurrentIndex(0);
+    m_publishOn->setToolTip(account.PublishDateForm());
+    m_publishOn->setPlaceholderText(account.PublishDateForm());
     StateChanged();
+}
+
+void frmUploader::SelectStoredState(int stateIndex)
+{
+    const int code = StateCodeAtIndex(stateIndex, SET_HideTroublesomeStates);
+    if (code < 0)
+        return;
+    int at = m_state->findData(code);
+    if (at < 0) {
+        // Kept in view rather than silently swapped for another state: a
+        // run with it is refused with the reason, and the rows stay queued.
+        m_state->addItem(PostStateEntries(SET_HideTroublesomeStates).at(stateIndex).text, code);
+        at = m_state->count() - 1;
+    }
+    m_state->setCurrentIndex(at);
+}
+
+void frmUploader::ShowAltTextReach()
+{
+    const QString hint = CurrentAccount().SendsAltText()
+                             ? QStringLiteral("Sent with the picture (API v2 account)")
+                             : QStringLiteral("Not sent with an API v1 account");
+    m_altText->setPlaceholderText(hint);
+    m_altText->setToolTip(hint);
+    m_altTextLabel->setToolTip(hint);
 }
 
 void frmUploader::LoadPostProperties()
 {
     const PostProperties p = ruvia::LoadPostProperties(GetGroupSettingsFile());
     SetCaptionText(p.caption);
+    SetAltTextText(p.altText);
     m_tags->setText(p.tags);
     m_tagsFromCaption->setChecked(p.tagsFromCaption);
     m_url->setText(p.clickThroughUrl);
-    if (p.stateIndex >= 0 && p.stateIndex < m_state->count())
-        m_state->setCurrentIndex(p.stateIndex);
+    SelectStoredState(p.stateIndex);
     m_publishOn->setText(p.publishOn);
 }
 
@@ -262,7 +303,8 @@ void frmUploader::SavePostProperties()
     p.tags = m_tags->text();
     p.tagsFromCaption = m_tagsFromCaption->isChecked();
     p.clickThroughUrl = m_url->text();
-    p.stateIndex = m_state->currentIndex();
+    p.altText = AltTextText();
+    p.stateIndex = StateIndexOfCode(m_state->currentData().toInt(), SET_HideTroublesomeStates);
     p.publishOn = m_publishOn->text();
     ruvia::SavePostProperties(GetGroupSettingsFile(), p);
 }
@@ -314,7 +356,8 @@ void frmUploader::done(int result)
 
 bool frmUploader::PasteToList(const QString& text, bool treatAsFile, bool saveList)
 {
-    PostBoxes boxes{CaptionText(), m_tags->text(), m_url->text(), m_tagsFromCaption->isChecked()};
+    PostBoxes boxes{CaptionText(), m_tags->text(), m_url->text(), m_tagsFromCaption->isChecked(),
+                    AltTextText()};
     const bool added = m_list.PasteToList(text, treatAsFile, saveList, boxes);
     if (boxes.tags != m_tags->text())
         m_tags->setText(boxes.tags);
@@ -371,7 +414,8 @@ void frmUploader::UpdateControls()
 {
     const bool idle = !m_run->IsRunning();
     for (QWidget* w : std::initializer_list<QWidget*>{
-             m_captionLabel, m_caption, m_captionHistory, m_tagsLabel, m_tags, m_tagsHistory,
+             m_captionLabel, m_caption, m_captionHistory, m_altTextLabel, m_altText,
+             m_altTextHistory, m_tagsLabel, m_tags, m_tagsHistory,
              m_urlLabel, m_url, m_urlsHistory, m_tagsFromCaption, m_stateLabel, m_state,
              m_publishOn, m_checkAll, m_uncheckAll, m_tasks, m_addFile, m_batchAddFiles,
              m_addLink})
@@ -406,6 +450,20 @@ void frmUploader::SetCaptionText(const QString& text)
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_caption->setPlainText(shown);
+}
+
+QString frmUploader::AltTextText() const
+{
+    QString text = m_altText->toPlainText();
+    text.replace(u'\n', QStringLiteral("\r\n"));
+    return text;
+}
+
+void frmUploader::SetAltTextText(const QString& text)
+{
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    m_altText->setPlainText(shown);
 }
 
 void frmUploader::StartUpload()

@@ -63,6 +63,8 @@ private:
 
     void buildControls();
     void FillPostStates();
+    void SelectStoredState(int stateIndex);
+    void ShowAltTextReach();
     void LoadPostProperties();
     void SavePostProperties();
     void LoadColumns();
@@ -86,6 +88,8 @@ private:
     QList<int> SelectedRows() const;
     QString CaptionText() const;
     void SetCaptionText(const QString& text);
+    QString AltTextText() const;
+    void SetAltTextText(const QString& text);
 
     UploadList m_list;
     std::unique_ptr<CUploadRun> m_run;
@@ -101,6 +105,9 @@ private:
     QLabel* m_captionLabel;
     QPlainTextEdit* m_caption;
     QPushButton* m_captionHistory;
+    QLabel* m_altTextLabel;
+    QPlainTextEdit* m_altText;
+    QPushButton* m_altTextHistory;
     QLabel* m_tagsLabel;
     QLineEdit* m_tags;
     QCheckBox* m_tagsFromCaption;
