@@ -20,6 +20,8 @@
 #include "platform/textutil.h"
 #include "service/postlookup.h"
 #include "service/requestframe.h"
+#include "service/serviceconfig.h"
+#include "service/v2account.h"
 #include "support/history.h"
 
 #include <QCommandLineParser>
@@ -230,6 +232,11 @@ int main(int argc, char** argv)
                                         QStringLiteral("The stand-in's port."),
                                         QStringLiteral("PORT"));
     parser.addOption(portOption);
+    const QCommandLineOption serviceOption(
+        QStringLiteral("service"),
+        QStringLiteral("Only point the browser sign-in at the stand-in on PORT (its demo "
+                       "application's key and secret); the stand-in's port changes each start."));
+    parser.addOption(serviceOption);
     parser.process(app);
     bool portOk = false;
     const int port = parser.value(portOption).toInt(&portOk);
@@ -243,6 +250,17 @@ int main(int argc, char** argv)
     }
     GiveUpPrompter prompter;
     setPrompter(&prompter);
+
+    if (parser.isSet(serviceOption)) {
+        ServiceConfig config;
+        config.apiAddress = QStringLiteral("http://127.0.0.1:%1").arg(port);
+        config.signInAddress = config.apiAddress;
+        config.clientId = QStringLiteral("demo-client");
+        return config.Save() && V2Account::SaveClientSecret(config.clientId,
+                                                            QStringLiteral("demo-secret"))
+            ? 0
+            : 1;
+    }
 
     ProxySettings proxy;
     proxy.enabled = true;

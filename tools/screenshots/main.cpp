@@ -24,6 +24,9 @@
 #include "platform/paths.h"
 #include "platform/proxysettings.h"
 #include "platform/settingsstore.h"
+#include "service/secretstore.h"
+#include "service/serviceconfig.h"
+#include "service/oauthsignin.h"
 #include "standin.h"
 #include "support/history.h"
 
@@ -47,6 +50,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QUrl>
 
 #include <cstdio>
 #include <memory>
@@ -67,6 +71,19 @@ void save(QWidget* w, const QString& name)
         std::printf("%s\n", qPrintable(path));
     w->hide();
 }
+
+// Stands for the desktop's secret store, holding nothing.
+class ShownSecretStore : public SecretStore {
+public:
+    Result Read(const QString&, QByteArray& value, QString*) override
+    {
+        value.clear();
+        return Missing;
+    }
+    bool Write(const QString&, const QByteArray&, QString*) override { return false; }
+    bool Remove(const QString&, QString*) override { return true; }
+    QString Description() const override { return KeychainSecretStore().Description(); }
+};
 
 const QStringList kGroups = {QStringLiteral("Demo Blog | demoblog.tumblr.com"),
                              QStringLiteral("Demo Side Blog | demoside.tumblr.com"),
@@ -324,6 +341,41 @@ int main(int argc, char** argv)
             tabs->setCurrentIndex(i);
             save(&settings, QString::fromLatin1(pages[i]));
         }
+    }
+    {
+        // A made-up application; the store answers nothing, so no real
+        // keychain is asked and no secret is shown.
+        SetSecretStore(std::make_shared<ShownSecretStore>());
+        ServiceConfig service = ServiceConfig::Load();
+        service.clientId = QStringLiteral("q7LmZ3xR9tVbN2cW8yKp4HsJ6dFgA1eU5oTiE0rYwXnMzBvC3k");
+        service.Save();
+        frmSettings settings;
+        auto* tabs = settings.findChild<QTabWidget*>(QStringLiteral("vsiMain"));
+        tabs->setCurrentWidget(settings.findChild<QWidget*>(QStringLiteral("pageService")));
+        settings.show();
+        settings.findChild<QLineEdit*>(QStringLiteral("txtConsumerSecret"))
+            ->setText(QStringLiteral("made-up-secret-for-the-picture"));
+        save(&settings, QStringLiteral("settings-service"));
+        SetSecretStore(nullptr);
+    }
+    {
+        // Signed in through the browser: a made-up sign-in in a secret file
+        // of this run's own profile.
+        auto secrets = std::make_shared<FileSecretStore>(profile.path() + QStringLiteral("/Ruvia.secrets"));
+        SetSecretStore(secrets);
+        const ServiceConfig service = ServiceConfig::Load();
+        OAuthTokens tokens;
+        tokens.accessToken = QStringLiteral("made-up");
+        tokens.refreshToken = QStringLiteral("made-up");
+        tokens.expiresAt = QDateTime::currentDateTimeUtc().addSecs(3600);
+        tokens.account = QStringLiteral("demoblog");
+        secrets->Write(QStringLiteral("tokens %1@%2").arg(service.clientId, QUrl(service.apiAddress).host()),
+                       tokens.toJson());
+        frmGroupSelector login;
+        login.findChild<QComboBox*>(QStringLiteral("cboAccountKind"))->setCurrentIndex(0);
+        save(&login, QStringLiteral("login-v2"));
+        login.findChild<QComboBox*>(QStringLiteral("cboAccountKind"))->setCurrentIndex(1);
+        SetSecretStore(nullptr);
     }
     {
         ProxySettings proxy;
