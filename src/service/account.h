@@ -70,8 +70,10 @@ public:
     // whether a picture's description reaches the service.
     virtual QList<int> PostStates() const = 0;
     virtual bool SendsAltText() const = 0;
-    // How the publish date is written, for the box that takes it.
+    // How the publish date is written, for the box that takes it, and an
+    // example to show in it while it is empty (may be empty).
     virtual QString PublishDateForm() const = 0;
+    virtual QString PublishDateExample() const = 0;
 
     // The account's blogs. A failure has been shown to the user: false.
     virtual bool ListGroups(IHTTPRequestCallback* callback, QList<GroupEntry>& groups) = 0;

@@ -19,8 +19,10 @@ namespace ruvia {
 namespace {
 
 const QString kKeychainService = QStringLiteral("Ruvia");
-// A secret store that has not answered by then is taken as absent.
-constexpr int kKeychainWaitMs = 5000;
+// A secret store that has not answered by then is taken as absent. Long
+// enough for the user to unlock a locked keyring when the desktop asks; the
+// wait keeps the windows alive.
+constexpr int kKeychainWaitMs = 30000;
 
 std::shared_ptr<SecretStore> g_store;
 

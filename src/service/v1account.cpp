@@ -15,7 +15,8 @@ QList<int> V1Account::PostStates() const
 
 QString V1Account::PublishDateForm() const
 {
-    return QStringLiteral("As the service reads it, e.g. 2026-12-24 18:30 (your blog's time zone)");
+    return QStringLiteral(
+        "Time to publish post. Set it in time zone selected in tumblelog's settings.");
 }
 
 bool V1Account::ListGroups(IHTTPRequestCallback* callback, QList<GroupEntry>& groups)

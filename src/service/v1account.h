@@ -19,6 +19,7 @@ public:
     QList<int> PostStates() const override;
     bool SendsAltText() const override { return false; }
     QString PublishDateForm() const override;
+    QString PublishDateExample() const override { return {}; }
     void SetCredentials(const QString& email, const QString& password)
     {
         if (m_email != email)

@@ -19,6 +19,7 @@ public:
     QList<int> PostStates() const override;
     bool SendsAltText() const override { return true; }
     QString PublishDateForm() const override;
+    QString PublishDateExample() const override { return QStringLiteral("2026-12-24 18:30"); }
 
     // Takes up the sign-in kept from an earlier session; false when none.
     bool LoadStoredSignIn();

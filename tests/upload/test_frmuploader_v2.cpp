@@ -173,7 +173,8 @@ private Q_SLOTS:
         QCOMPARE(states->currentData().toInt(), int(StatePublishNow));
         auto* publishOn = child<QLineEdit>(&w, "txtPublishOn");
         QCOMPARE(publishOn->toolTip(), account->PublishDateForm());
-        QCOMPARE(publishOn->placeholderText(), account->PublishDateForm());
+        QCOMPARE(publishOn->placeholderText(), QStringLiteral("2026-12-24 18:30"));
+        QVERIFY(publishOn->toolTip().contains(QStringLiteral("this computer's time zone")));
     }
 
     void aRememberedSubmissionIsShownAndRefused()

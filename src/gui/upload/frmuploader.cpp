@@ -255,7 +255,7 @@ void frmUploader::FillPostStates()
         m_state->addItem(e.text, e.code);
     m_state->setCurrentIndex(0);
     m_publishOn->setToolTip(account.PublishDateForm());
-    m_publishOn->setPlaceholderText(account.PublishDateForm());
+    m_publishOn->setPlaceholderText(account.PublishDateExample());
     StateChanged();
 }
 
