@@ -3,7 +3,9 @@
 // application registered, the account's settings pointing at it on
 // loopback, a secret file of the test's own, and a "browser" that follows
 // the authorize page to the program's redirect listener.
+#include "core/group.h"
 #include "platform/shell.h"
+#include "service/account.h"
 #include "service/secretstore.h"
 #include "service/serviceconfig.h"
 #include "service/v2account.h"
@@ -104,6 +106,28 @@ inline std::shared_ptr<FileSecretStore> useSecretFile(const QString& folder)
     auto store = std::make_shared<FileSecretStore>(folder + QStringLiteral("/Ruvia.secrets"));
     SetSecretStore(store);
     return store;
+}
+
+// Signs in to the stand-in through the scripted browser and installs the
+// account as the open group's, on the test account's blog (SET_GroupId).
+// nullptr when that failed.
+inline std::shared_ptr<V2Account> signInAsCurrent(const StandIn& standin)
+{
+    const ServiceConfig config = v2Config(standin);
+    if (!V2Account::SaveClientSecret(config.clientId, kV2Secret))
+        return nullptr;
+    auto account = std::make_shared<V2Account>(config);
+    {
+        BrowserShell browser;
+        if (!account->SignIn(nullptr, nullptr, 20000))
+            return nullptr;
+    }
+    QList<GroupEntry> groups;
+    if (!account->ListGroups(nullptr, groups) || groups.isEmpty())
+        return nullptr;
+    SET_GroupId = groups.first().id;
+    SetCurrentAccount(account);
+    return account;
 }
 
 } // namespace ruvia::test

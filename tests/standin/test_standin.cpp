@@ -1,7 +1,7 @@
 // The stand-in service seen from outside: raw HTTP over loopback, as a
 // client behind an HTTP proxy would talk to it.
 #include "platform/xmldocument.h"
-#include "formbodies.h"
+#include "rawhttp.h"
 #include "standin.h"
 #include "testenv.h"
 
@@ -37,30 +37,12 @@ const QByteArray kEmail = "me@example.com";
 const QByteArray kPassword = "secret";
 
 using Field = ruvia::test::FormField;
+using ruvia::test::Reply;
+using ruvia::test::readReply;
+using ruvia::test::waitForBytes;
 using ruvia::test::multipart;
 using ruvia::test::urlEncoded;
 
-struct Reply {
-    int status = 0;
-    QList<QPair<QByteArray, QByteArray>> headers;
-    QByteArray body;
-    bool ok = false; // a whole reply arrived
-
-    QByteArray header(const QByteArray& name) const
-    {
-        for (const auto& h : headers)
-            if (h.first.compare(name, Qt::CaseInsensitive) == 0)
-                return h.second;
-        return {};
-    }
-    bool hasHeader(const QByteArray& name) const
-    {
-        for (const auto& h : headers)
-            if (h.first.compare(name, Qt::CaseInsensitive) == 0)
-                return true;
-        return false;
-    }
-};
 
 QByteArray makePicture(int width, int height, const char* format = "PNG")
 {
@@ -100,44 +82,7 @@ QByteArray postMultipart(const QByteArray& url, const QList<Field>& fields)
     return request("POST", url, multipart(fields), "multipart/form-data; boundary=" + kBoundary);
 }
 
-bool waitForBytes(QTcpSocket& socket, QByteArray& buffer, qsizetype needed, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (buffer.size() < needed) {
-        if (socket.bytesAvailable() == 0 &&
-            !socket.waitForReadyRead(int(qMax<qint64>(1, timeoutMs - timer.elapsed()))))
-            return false;
-        buffer += socket.readAll();
-    }
-    return true;
-}
 
-// Reads one reply (Content-Length framed) from a connected socket; extra
-// bytes stay in buffer for the next reply.
-Reply readReply(QTcpSocket& socket, QByteArray& buffer)
-{
-    Reply reply;
-    qsizetype headEnd;
-    while ((headEnd = buffer.indexOf("\r\n\r\n")) < 0)
-        if (!waitForBytes(socket, buffer, buffer.size() + 1))
-            return reply;
-    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
-    reply.status = lines.value(0).split(' ').value(1).toInt();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines.at(i).trimmed();
-        const qsizetype colon = line.indexOf(':');
-        reply.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
-    }
-    buffer.remove(0, headEnd + 4);
-    const qsizetype length = reply.header("Content-Length").toLongLong();
-    if (!waitForBytes(socket, buffer, length))
-        return reply;
-    reply.body = buffer.left(length);
-    buffer.remove(0, length);
-    reply.ok = true;
-    return reply;
-}
 
 Reply exchange(quint16 port, const QByteArray& raw)
 {

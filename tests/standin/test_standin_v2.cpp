@@ -1,6 +1,6 @@
 // The stand-in's API v2 and OAuth 2 sign-in, spoken to over loopback as a
 // client reaching it directly would.
-#include "formbodies.h"
+#include "rawhttp.h"
 #include "standin.h"
 
 #include <QBuffer>
@@ -22,25 +22,11 @@ namespace {
 const QString kRedirect = u"http://127.0.0.1:8123/callback"_s;
 const QByteArray& kBoundary = ruvia::test::kFormBoundary;
 
-struct Reply {
-    int status = 0;
-    QList<QPair<QByteArray, QByteArray>> headers;
-    QByteArray body;
-    bool ok = false; // a whole reply arrived
-
-    QByteArray header(const QByteArray& name) const
-    {
-        for (const auto& h : headers)
-            if (h.first.compare(name, Qt::CaseInsensitive) == 0)
-                return h.second;
-        return {};
-    }
-    QJsonObject json() const { return QJsonDocument::fromJson(body).object(); }
-    QJsonObject error() const { return json().value(u"errors"_s).toArray().first().toObject(); }
-    QJsonObject response() const { return json().value(u"response"_s).toObject(); }
-};
 
 using Part = ruvia::test::FormField;
+using ruvia::test::Reply;
+using ruvia::test::readReply;
+using ruvia::test::waitForBytes;
 using ruvia::test::multipart;
 using ruvia::test::urlEncoded;
 
@@ -58,19 +44,6 @@ QByteArray picture(int width, int height, const char* format)
     return bytes;
 }
 
-bool waitForBytes(QTcpSocket& socket, QByteArray& buffer, qsizetype needed)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (buffer.size() < needed) {
-        if (socket.bytesAvailable() == 0 &&
-            !socket.waitForReadyRead(int(qMax<qint64>(1, 15000 - timer.elapsed()))))
-            return false;
-        buffer += socket.readAll();
-    }
-    return true;
-}
-
 Reply exchange(quint16 port, const QByteArray& raw)
 {
     Reply reply;
@@ -80,24 +53,7 @@ Reply exchange(quint16 port, const QByteArray& raw)
         return reply;
     socket.write(raw);
     QByteArray buffer;
-    qsizetype headEnd;
-    while ((headEnd = buffer.indexOf("\r\n\r\n")) < 0)
-        if (!waitForBytes(socket, buffer, buffer.size() + 1))
-            return reply;
-    const QList<QByteArray> lines = buffer.left(headEnd).split('\n');
-    reply.status = lines.value(0).split(' ').value(1).toInt();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const QByteArray line = lines.at(i).trimmed();
-        const qsizetype colon = line.indexOf(':');
-        reply.headers.append({line.left(colon), line.mid(colon + 1).trimmed()});
-    }
-    buffer.remove(0, headEnd + 4);
-    const qsizetype length = reply.header("Content-Length").toLongLong();
-    if (!waitForBytes(socket, buffer, length))
-        return reply;
-    reply.body = buffer.left(length);
-    reply.ok = true;
-    return reply;
+    return readReply(socket, buffer);
 }
 
 QString queryValue(const QByteArray& location, const QString& name)

@@ -84,17 +84,8 @@ private Q_SLOTS:
         ResetSettingsToDefaults();
         SET_Timeout = 20000;
         sources = profile.root() + QStringLiteral("/sources");
-        const ServiceConfig config = test::v2Config(standin);
-        QVERIFY(V2Account::SaveClientSecret(config.clientId, test::kV2Secret));
-        account = std::make_shared<V2Account>(config);
-        {
-            test::BrowserShell browser;
-            QVERIFY(account->SignIn(nullptr, nullptr, 20000));
-        }
-        QList<GroupEntry> groups;
-        QVERIFY(account->ListGroups(nullptr, groups));
-        SET_GroupId = groups.value(0).id;
-        SetCurrentAccount(account);
+        account = test::signInAsCurrent(standin);
+        QVERIFY(account);
         QVERIFY(standin.clearFaults());
         QVERIFY(standin.clearRequests());
         list = std::make_unique<UploadList>();
