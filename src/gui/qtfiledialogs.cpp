@@ -7,30 +7,40 @@
 namespace ruvia {
 
 namespace {
-QString run(const FileDialogOptions& options, QFileDialog::AcceptMode mode)
+QStringList run(const FileDialogOptions& options, QFileDialog::AcceptMode mode,
+                QFileDialog::FileMode fileMode)
 {
     QFileDialog dialog(QApplication::activeWindow(), options.title, options.initialFolder);
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
-                                                        : QFileDialog::ExistingFile);
+    dialog.setFileMode(fileMode);
     if (!options.filter.isEmpty())
         dialog.setNameFilters(FilterToNameFilters(options.filter));
     if (!options.fileName.isEmpty())
         dialog.selectFile(options.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (dialog.exec() != QDialog::Accepted)
         return {};
-    return QDir::toNativeSeparators(dialog.selectedFiles().first());
+    QStringList files;
+    for (const QString& file : dialog.selectedFiles())
+        files.append(QDir::toNativeSeparators(file));
+    return files;
 }
+
+QString first(const QStringList& files) { return files.isEmpty() ? QString() : files.first(); }
 } // namespace
 
 QString QtFileDialogs::ShowOpen(const FileDialogOptions& options)
 {
-    return run(options, QFileDialog::AcceptOpen);
+    return first(run(options, QFileDialog::AcceptOpen, QFileDialog::ExistingFile));
+}
+
+QStringList QtFileDialogs::ShowOpenMany(const FileDialogOptions& options)
+{
+    return run(options, QFileDialog::AcceptOpen, QFileDialog::ExistingFiles);
 }
 
 QString QtFileDialogs::ShowSave(const FileDialogOptions& options)
 {
-    return run(options, QFileDialog::AcceptSave);
+    return first(run(options, QFileDialog::AcceptSave, QFileDialog::AnyFile));
 }
 
 QString QtFileDialogs::ShowFolder(const FileDialogOptions& options)

@@ -7,6 +7,7 @@ namespace ruvia {
 class QtFileDialogs : public FileDialogs {
 public:
     QString ShowOpen(const FileDialogOptions& options) override;
+    QStringList ShowOpenMany(const FileDialogOptions& options) override;
     QString ShowSave(const FileDialogOptions& options) override;
     QString ShowFolder(const FileDialogOptions& options) override;
 };

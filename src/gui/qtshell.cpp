@@ -21,4 +21,6 @@ void QtShell::SetClipboardText(const QString& text) { QGuiApplication::clipboard
 
 QString QtShell::ClipboardText() const { return QGuiApplication::clipboard()->text(); }
 
+QImage QtShell::ClipboardImage() const { return QGuiApplication::clipboard()->image(); }
+
 } // namespace ruvia

@@ -9,6 +9,7 @@ public:
     bool Open(const QString& pathOrUrl) override;
     void SetClipboardText(const QString& text) override;
     QString ClipboardText() const override;
+    QImage ClipboardImage() const override;
 };
 
 } // namespace ruvia

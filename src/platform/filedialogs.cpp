@@ -6,6 +6,7 @@ namespace {
 class HeadlessFileDialogs : public FileDialogs {
   public:
     QString ShowOpen(const FileDialogOptions&) override { return {}; }
+    QStringList ShowOpenMany(const FileDialogOptions&) override { return {}; }
     QString ShowSave(const FileDialogOptions&) override { return {}; }
     QString ShowFolder(const FileDialogOptions&) override { return {}; }
 };

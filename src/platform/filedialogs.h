@@ -19,6 +19,9 @@ class FileDialogs {
     virtual ~FileDialogs() = default;
     // The chosen full path, or "" when the user cancelled.
     virtual QString ShowOpen(const FileDialogOptions& options) = 0;
+    // Several existing files at once, in the order the dialog gives them;
+    // empty when the user cancelled.
+    virtual QStringList ShowOpenMany(const FileDialogOptions& options) = 0;
     virtual QString ShowSave(const FileDialogOptions& options) = 0;
     // The folder picker: title and initialFolder are used. The chosen
     // folder, or "" when the user cancelled.

@@ -3,6 +3,7 @@
 // user's program for it, and the clipboard. The GUI installs the desktop
 // implementation; without one, nothing is opened and the clipboard is a
 // private text, so a headless run never blocks.
+#include <QImage>
 #include <QString>
 
 namespace ruvia {
@@ -14,6 +15,8 @@ public:
     virtual bool Open(const QString& pathOrUrl) = 0;
     virtual void SetClipboardText(const QString& text) = 0;
     virtual QString ClipboardText() const = 0;
+    // The clipboard's picture; a null image when it holds none.
+    virtual QImage ClipboardImage() const { return {}; }
 };
 
 Shell& shell();

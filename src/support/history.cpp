@@ -41,7 +41,7 @@ void CHistory::LoadHistory()
         return;
     }
     for (const QString& piece : text.split(kSeparator)) {
-        const QString t = tsTrimEx(piece);
+        const QString t = tsTrimEx2(piece);
         if (!t.isEmpty())
             m_entries.append(t);
     }
@@ -58,7 +58,7 @@ void CHistory::SaveHistory()
 
 void CHistory::Add(const QString& text)
 {
-    const QString t = tsTrimEx(text);
+    const QString t = tsTrimEx2(text);
     if (t.isEmpty())
         return;
     for (const QString& e : m_entries)

@@ -14,7 +14,8 @@ public:
     void LoadHistory();
     void SaveHistory();
     int Count() const { return int(m_entries.size()); }
-    // Trimmed; ignored when empty or already present (letter case ignored).
+    // Trimmed of white space and line breaks at both ends; ignored when
+    // empty or already present (letter case ignored).
     void Add(const QString& text);
     // 0-based; "" out of range.
     QString Item(int index) const { return m_entries.value(index); }

@@ -9,7 +9,12 @@
 #include "platform/textrules.h"
 #include "platform/textutil.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QStandardPaths>
 
 namespace ruvia {
 
@@ -31,6 +36,34 @@ QString CopyToUploadsFolder(const QString& source)
         if (answer != IDRETRY)
             return {};
     }
+}
+
+QString SavePictureToUploadsFolder(const QImage& picture)
+{
+    if (picture.isNull() || !tsCreateComplexDirectory(SET_UploadsPath))
+        return {};
+    const QString target = tsBuildFileName(SET_UploadsPath, tsGetNewGUID() + QStringLiteral(".PNG"));
+    for (;;) {
+        QImageWriter writer(target, "png");
+        if (writer.write(picture))
+            return target;
+        QFile::remove(target);
+        const int answer = ErrorReporter::ShowObjectError(
+            writer.errorString(), MB_RETRYCANCEL | MB_ICONCRITICAL,
+            joinMessage({target, QStringLiteral("Can't save clipboard picture to uploads folder.")}));
+        if (answer != IDRETRY)
+            return {};
+    }
+}
+
+QString PicturesStartFolder()
+{
+    for (const auto location : {QStandardPaths::PicturesLocation, QStandardPaths::DocumentsLocation}) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
 }
 
 bool ReadDescriptionFile(const QString& source, QString& caption)

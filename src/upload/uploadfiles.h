@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QImage;
+
 namespace ruvia {
 
 inline constexpr char16_t kDescriptionSuffix[] = u".RuviaDescription";
@@ -13,6 +15,12 @@ inline constexpr char16_t kDescriptionSuffix[] = u".RuviaDescription";
 // Copies source into SET_UploadsPath under a new GUID name with the source's
 // extension in upper case. The path of the copy, or "" when none was made.
 QString CopyToUploadsFolder(const QString& source);
+// Writes picture as PNG into SET_UploadsPath under a new GUID name, as
+// CopyToUploadsFolder names its copies. The path, or "" when none was written.
+QString SavePictureToUploadsFolder(const QImage& picture);
+// Where a file dialog for pictures starts when no folder is remembered: the
+// user's Pictures folder, else Documents, else home.
+QString PicturesStartFolder();
 // When source has a description side file, its text (asking first when
 // SET_AskBeforeApplyDescription is on) replaces caption. False when caption
 // was left as it was.

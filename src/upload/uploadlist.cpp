@@ -13,6 +13,7 @@
 #include "upload/uploadfiles.h"
 
 #include <QFile>
+#include <QImage>
 
 #include <limits>
 
@@ -294,8 +295,10 @@ bool UploadList::SaveListedUploads() const
             child(QStringLiteral("AltText"), it.AltText);
     }
     const QString path = UploadsFile();
-    if (doc.Save(path))
+    if (doc.Save(path)) {
+        Q_EMIT listSaved();
         return true;
+    }
     ErrorReporter::ShowObjectError(doc.LastError(), MB_ICONCRITICAL,
                                    joinMessage({path, QStringLiteral("Can't save uploads list.")}));
     return false;
@@ -307,7 +310,7 @@ bool UploadList::PasteToList(const QString& text, bool treatAsFile, bool saveLis
     if (source.isEmpty()) {
         source = tsTrimEx(shell().ClipboardText());
         if (source.isEmpty())
-            return false;
+            return PasteClipboardPicture(saveList, boxes);
     }
     source = tsTrimEx2(source);
 
@@ -329,6 +332,32 @@ bool UploadList::PasteToList(const QString& text, bool treatAsFile, bool saveLis
         it.OriginalFileName = linkDisplayName(source);
         it.SizeText = QStringLiteral("--");
     }
+    AddWithBoxes(it, caption, saveList, boxes);
+    return true;
+}
+
+bool UploadList::PasteClipboardPicture(bool saveList, PostBoxes& boxes)
+{
+    const QImage picture = shell().ClipboardImage();
+    if (picture.isNull())
+        return false;
+    // Taken before the write, so the name tells when the picture was copied.
+    const QDateTime now = QDateTime::currentDateTime();
+    UploadItem it;
+    it.FileName = SavePictureToUploadsFolder(picture);
+    if (it.FileName.isEmpty())
+        return false;
+    it.OriginalFileName = QStringLiteral("Clipboard picture ") +
+                          now.toString(QStringLiteral("yyyy-MM-dd HH-mm-ss")) + QStringLiteral(".png");
+    it.SizeBytes = clampSize(tsGetFileSize(it.FileName));
+    it.SizeText = tsFormatByteSizeEx(double(it.SizeBytes));
+    it.ClickThroughURL = boxes.clickThroughUrl;
+    AddWithBoxes(it, boxes.caption, saveList, boxes);
+    return true;
+}
+
+void UploadList::AddWithBoxes(UploadItem it, const QString& caption, bool saveList, PostBoxes& boxes)
+{
     captionHistory.Add(caption);
     tagsHistory.Add(boxes.tags);
     urlsHistory.Add(boxes.clickThroughUrl);
@@ -341,7 +370,15 @@ bool UploadList::PasteToList(const QString& text, bool treatAsFile, bool saveLis
     ListAddItem(it);
     if (saveList)
         SaveListedUploads();
-    return true;
+}
+
+int UploadList::PasteFilesToList(const QStringList& files, PostBoxes& boxes)
+{
+    int added = 0;
+    for (const QString& file : files)
+        added += PasteToList(file, false, false, boxes) ? 1 : 0;
+    SaveListedUploads();
+    return added;
 }
 
 void UploadList::LoadHistories()

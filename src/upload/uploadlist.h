@@ -110,10 +110,14 @@ public:
     // name is moved to it); a damaged file is reported and loads as empty.
     void LoadListedUploads();
     bool SaveListedUploads() const;
+    // Adds each file in turn as PasteToList does and writes the list once at
+    // the end. The number of rows added.
+    int PasteFilesToList(const QStringList& files, PostBoxes& boxes);
 
     // Adds a file (copied into the uploads folder, with its description side
     // file) or, for a URL, a link item, with the texts of boxes. An empty
-    // text takes the clipboard's. The tags rule may change boxes.tags, as it
+    // text takes the clipboard's, or, when the clipboard holds no text, its
+    // picture as a PNG in the uploads folder. The tags rule may change boxes.tags, as it
     // changes the tags box. True when a row was added.
     bool PasteToList(const QString& text, bool treatAsFile, bool saveList, PostBoxes& boxes);
 
@@ -127,8 +131,14 @@ public:
     void LoadHistories();
     void SaveHistories();
 
+Q_SIGNALS:
+    // Each time Uploads.XML has been written.
+    void listSaved() const;
+
 private:
     QString displayText(const UploadItem& item, int column) const;
+    bool PasteClipboardPicture(bool saveList, PostBoxes& boxes);
+    void AddWithBoxes(UploadItem it, const QString& caption, bool saveList, PostBoxes& boxes);
     QList<UploadItem> m_items;
     qint64 m_totalBytes = 0;
 };

@@ -52,6 +52,50 @@ private Q_SLOTS:
         QCOMPARE(h.Entries(), QStringList({QStringLiteral("Mail@Example.org"), QStringLiteral("other")}));
     }
 
+    void lineBreaksAndTabsAreTrimmed_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("entries");
+        const QChar nul(u'\0');
+        QTest::newRow("hand-edited file, CR LF and tabs around pieces")
+            << (QStringLiteral("\r\nfirst\r\n") + nul + QStringLiteral("\tsecond \t") + nul + QStringLiteral("\r\n"))
+            << QStringList() << QStringList({QStringLiteral("first"), QStringLiteral("second")});
+        QTest::newRow("piece of only breaks and blanks is no entry")
+            << (QStringLiteral("\r\n\t \v\f") + nul + QStringLiteral("x")) << QStringList()
+            << QStringList{QStringLiteral("x")};
+        QTest::newRow("caption with a trailing break is no near-duplicate")
+            << QStringLiteral("Sunset") << QStringList{QStringLiteral("Sunset\r\n")}
+            << QStringList{QStringLiteral("Sunset")};
+        QTest::newRow("letter case and breaks together")
+            << QStringLiteral("Cat") << QStringList{QStringLiteral("\ncAT\t")} << QStringList{QStringLiteral("Cat")};
+        QTest::newRow("typed text is cut at both ends, inner breaks kept")
+            << QString() << QStringList{QStringLiteral("\t\r\n line one\r\nline two \r\n")}
+            << QStringList{QStringLiteral("line one\r\nline two")};
+        QTest::newRow("only a line break typed")
+            << QString() << QStringList{QStringLiteral("\r\n\r\n")} << QStringList();
+    }
+    void lineBreaksAndTabsAreTrimmed()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, entries);
+        test::ScriptedPrompter prompter;
+        CHistory h;
+        h.InitFileName(folder(), QStringLiteral("Trim.DAT"));
+        QVERIFY(FileObject::writeText(h.FileName(), stored));
+        h.LoadHistory();
+        for (const QString& text : typed)
+            h.Add(text);
+        QCOMPARE(h.Entries(), entries);
+        h.SaveHistory();
+        CHistory back;
+        back.InitFileName(folder(), QStringLiteral("Trim.DAT"));
+        back.LoadHistory();
+        QCOMPARE(back.Entries(), entries);
+        QVERIFY(prompter.messages().isEmpty());
+    }
+
     void emptyHistoryRoundTripAndMissingFile()
     {
         test::ScriptedPrompter prompter;

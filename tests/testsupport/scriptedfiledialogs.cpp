@@ -15,20 +15,25 @@ ScriptedFileDialogs::~ScriptedFileDialogs()
 
 QString ScriptedFileDialogs::ShowOpen(const FileDialogOptions& options)
 {
-    return answer({false, false, options});
+    return answer({false, false, false, options}).value(0);
+}
+
+QStringList ScriptedFileDialogs::ShowOpenMany(const FileDialogOptions& options)
+{
+    return answer({false, false, true, options});
 }
 
 QString ScriptedFileDialogs::ShowSave(const FileDialogOptions& options)
 {
-    return answer({true, false, options});
+    return answer({true, false, false, options}).value(0);
 }
 
 QString ScriptedFileDialogs::ShowFolder(const FileDialogOptions& options)
 {
-    return answer({false, true, options});
+    return answer({false, true, false, options}).value(0);
 }
 
-QString ScriptedFileDialogs::answer(const Shown& shown)
+QStringList ScriptedFileDialogs::answer(const Shown& shown)
 {
     m_shown.append(shown);
     if (m_answers.isEmpty()) {

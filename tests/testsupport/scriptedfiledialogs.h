@@ -13,6 +13,7 @@ class ScriptedFileDialogs : public FileDialogs {
     struct Shown {
         bool save = false;
         bool folder = false;
+        bool many = false;
         FileDialogOptions options;
     };
 
@@ -20,18 +21,22 @@ class ScriptedFileDialogs : public FileDialogs {
     ~ScriptedFileDialogs() override;
 
     QString ShowOpen(const FileDialogOptions& options) override;
+    QStringList ShowOpenMany(const FileDialogOptions& options) override;
     QString ShowSave(const FileDialogOptions& options) override;
     QString ShowFolder(const FileDialogOptions& options) override;
-    void queue(const QString& path) { m_answers.append(path); }
+    // A single-file dialog takes the first path of an answer; an empty
+    // answer is a cancel for either kind.
+    void queue(const QString& path) { m_answers.append(path.isEmpty() ? QStringList() : QStringList{path}); }
+    void queue(const QStringList& paths) { m_answers.append(paths); }
 
     const QList<Shown>& shown() const { return m_shown; }
     Shown last() const { return m_shown.value(m_shown.size() - 1); }
     int pending() const { return int(m_answers.size()); }
 
   private:
-    QString answer(const Shown& shown);
+    QStringList answer(const Shown& shown);
     QList<Shown> m_shown;
-    QStringList m_answers;
+    QList<QStringList> m_answers;
 };
 
 } // namespace ruvia::test

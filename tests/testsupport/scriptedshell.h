@@ -1,6 +1,6 @@
 #pragma once
 // A Shell for tests: records what was opened and keeps the clipboard in a
-// string; Open answers `opens` (true unless a test says otherwise).
+// string and an image; Open answers `opens` (true unless a test says otherwise).
 #include "platform/shell.h"
 
 #include <QStringList>
@@ -22,9 +22,11 @@ class ScriptedShell : public Shell {
         ++clipboardWrites;
     }
     QString ClipboardText() const override { return clipboard; }
+    QImage ClipboardImage() const override { return clipboardImage; }
 
     QStringList opened;
     QString clipboard;
+    QImage clipboardImage;
     int clipboardWrites = 0;
     bool opens = true;
 };

@@ -4,12 +4,14 @@
 #include "guitest.h"
 #include "scriptedfiledialogs.h"
 #include "scriptedprompter.h"
+#include "scriptedshell.h"
 #include "servicefixture.h"
 #include "standin.h"
 #include "testenv.h"
 #include "uploadfixture.h"
 
 #include "gui/upload/frmuploader.h"
+#include "core/group.h"
 #include "gui/windowhelper.h"
 #include "platform/inifile.h"
 #include "platform/settingsstore.h"
@@ -22,13 +24,17 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QDir>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTreeView>
 
 #include <functional>
@@ -485,6 +491,149 @@ private Q_SLOTS:
                  QStringList({QStringLiteral("one.jpg"), QStringLiteral("two.gif")}));
         QCOMPARE(savedRows(), 2);
         QCOMPARE(child<QLabel>(&w, "lblListInfo")->text(), QStringLiteral("2 / 2 [3 bytes]"));
+    }
+
+    void addFileTakesSeveralFiles()
+    {
+        test::ScriptedPrompter prompter;
+        test::ScriptedFileDialogs dialogs;
+        SET_AskBeforeApplyDescription = false;
+        frmUploader w(nullptr, nullptr);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        child<QPlainTextEdit>(&w, "txtCaption")->setPlainText(QStringLiteral("box caption"));
+        child<QCheckBox>(&w, "chkTagsFromCaption")->setChecked(true);
+        const QStringList files{source(QStringLiteral("c.png"), "333"), source(QStringLiteral("a.jpg"), "1"),
+                                source(QStringLiteral("b.gif"), "22")};
+        QVERIFY(test::writeFile(files.at(1) + QStringLiteral(".RuviaDescription"), "side, caption"));
+        QSignalSpy saves(&w.List(), &UploadList::listSaved);
+        dialogs.queue(files);
+        QTest::keyClick(child<QTreeView>(&w, "lvTasks"), Qt::Key_Insert);
+
+        QVERIFY(dialogs.last().many);
+        QCOMPARE(displayed(child<QTreeView>(&w, "lvTasks"), 0),
+                 QStringList({QStringLiteral("c.png"), QStringLiteral("a.jpg"), QStringLiteral("b.gif")}));
+        QCOMPARE(saves.count(), 1);
+        QCOMPARE(savedRows(), 3);
+        for (const UploadItem& it : w.List().items())
+            QVERIFY2(IsFileInFolder(it.FileName, SET_UploadsPath), qPrintable(it.FileName));
+        QCOMPARE(w.List().item(0).Caption, QStringLiteral("box caption"));
+        QCOMPARE(w.List().item(1).Caption, QStringLiteral("side, caption"));
+        QCOMPARE(w.List().item(1).Tags, QStringLiteral("\"side, caption\""));
+        // The tags rule ran for each file in turn, so the last one's caption shows.
+        QCOMPARE(w.List().item(2).Tags, QStringLiteral("box caption"));
+        QCOMPARE(child<QLineEdit>(&w, "txtTags")->text(), QStringLiteral("box caption"));
+        QCOMPARE(w.List().captionHistory.Entries(),
+                 QStringList({QStringLiteral("box caption"), QStringLiteral("side, caption")}));
+        QCOMPARE(tsReadStringFromINI(QStringLiteral("Recent Directories"),
+                                     QStringLiteral("Last Uploader Add File Directory"), {}, GetGroupSettingsFile()),
+                 tsGetFilePath(files.first()));
+        QVERIFY(prompter.messages().isEmpty());
+    }
+
+    void addFileStartsInPictures_data()
+    {
+        QTest::addColumn<bool>("pictures");
+        QTest::addColumn<bool>("documents");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("Pictures folder") << true << true << QStringLiteral("pics");
+        QTest::newRow("no Pictures folder") << false << true << QStringLiteral("docs");
+        QTest::newRow("neither") << false << false << QString();
+    }
+    void addFileStartsInPictures()
+    {
+        QFETCH(bool, pictures);
+        QFETCH(bool, documents);
+        QFETCH(QString, expected);
+        test::ScriptedPrompter prompter;
+        test::ScriptedFileDialogs dialogs;
+        const QString pics = profile.root() + QStringLiteral("/pics");
+        const QString docs = profile.root() + QStringLiteral("/docs");
+        QDir(pics).removeRecursively();
+        QDir(docs).removeRecursively();
+        if (pictures)
+            QVERIFY(QDir().mkpath(pics));
+        if (documents)
+            QVERIFY(QDir().mkpath(docs));
+        const QString userDirs = profile.configHome() + QStringLiteral("/user-dirs.dirs");
+        QVERIFY(test::writeFile(userDirs, QStringLiteral("XDG_PICTURES_DIR=\"%1\"\nXDG_DOCUMENTS_DIR=\"%2\"\n")
+                                      .arg(pics, docs)
+                                      .toUtf8()));
+        frmUploader w(nullptr, nullptr);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        dialogs.queue(QString());
+        child<QPushButton>(&w, "cmdAddFile")->click();
+        QFile::remove(userDirs);
+        QCOMPARE(dialogs.last().options.initialFolder,
+                 expected.isEmpty() ? QDir::homePath() : profile.root() + u'/' + expected);
+    }
+
+    void clipboardPicture()
+    {
+        test::ScriptedPrompter prompter;
+        test::ScriptedShell shell;
+        CStatistics stats(GetGroupSettingsFile());
+        frmUploader w(nullptr, &stats);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        auto* tasks = child<QTreeView>(&w, "lvTasks");
+        auto* tags = child<QLineEdit>(&w, "txtTags");
+        QImage picture(37, 21, QImage::Format_RGB32);
+        picture.fill(QColor(200, 30, 90));
+        shell.clipboardImage = picture;
+
+        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        tags->setFocus();
+        QTest::keyClick(tags, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(w.List().count(), 1);
+        QCOMPARE(tags->text(), QString());
+        const UploadItem it = w.List().item(0);
+        QVERIFY(IsFileInFolder(it.FileName, SET_UploadsPath));
+        QVERIFY2(QRegularExpression(QStringLiteral("^\\{[0-9A-F-]{36}\\}\\.PNG$")).match(tsGetFileName(it.FileName)).hasMatch(),
+                 qPrintable(it.FileName));
+        QImageReader reader(it.FileName);
+        QCOMPARE(reader.format(), QByteArray("png"));
+        const QImage back = reader.read();
+        QCOMPARE(back.size(), picture.size());
+        QCOMPARE(back.pixelColor(36, 20), QColor(200, 30, 90));
+        const QRegularExpressionMatch name =
+            QRegularExpression(QStringLiteral("^Clipboard picture (\\d{4}-\\d\\d-\\d\\d \\d\\d-\\d\\d-\\d\\d)\\.png$"))
+                .match(it.OriginalFileName);
+        QVERIFY2(name.hasMatch(), qPrintable(it.OriginalFileName));
+        const QDateTime stamp = QDateTime::fromString(name.captured(1), QStringLiteral("yyyy-MM-dd HH-mm-ss"));
+        QVERIFY(stamp >= before && stamp <= QDateTime::currentDateTime());
+        QCOMPARE(it.SizeBytes, int(QFileInfo(it.FileName).size()));
+        QCOMPARE(savedRows(), 1);
+
+        // Ctrl+V in the list does the same.
+        tasks->setFocus();
+        QTest::keyClick(tasks, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(w.List().count(), 2);
+        QVERIFY(w.List().item(1).FileName != it.FileName);
+
+        // Text on the clipboard is taken as before, the picture left alone.
+        shell.clipboard = QStringLiteral("http://x.org/not-a-file.jpg");
+        QTest::keyClick(tags, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(w.List().count(), 2);
+        shell.clipboard = source(QStringLiteral("clip.jpg"), "xyz");
+        QTest::keyClick(tags, Qt::Key_Insert, Qt::ShiftModifier);
+        QCOMPARE(w.List().count(), 3);
+        QCOMPARE(w.List().item(2).OriginalFileName, QStringLiteral("clip.jpg"));
+
+        // The picture posts like any file.
+        w.List().SetChecked(1, false);
+        w.List().SetChecked(2, false);
+        child<QPushButton>(&w, "cmdUpload")->click();
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("All done ^_^v")});
+        QCOMPARE(GetLinksList(), QStringList{lastLinkId() + QStringLiteral(" :: ") + it.OriginalFileName});
+        QCOMPARE(w.List().count(), 2);
+        QVERIFY(!QFile::exists(it.FileName));
+        const QJsonArray writes = standin.requests(QStringLiteral("write"));
+        QCOMPARE(writes.size(), 1);
+        const QByteArray posted = test::StandIn::fieldBytes(writes.first().toObject(), QStringLiteral("data"));
+        QVERIFY(posted.startsWith("\x89PNG"));
+        QCOMPARE(QImage::fromData(posted, "PNG").size(), picture.size());
     }
 
     void statusIndicator()

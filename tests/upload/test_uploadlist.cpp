@@ -1,6 +1,7 @@
 // The upload queue: Uploads.XML, the uploads folder, side files and the
 // tags rule, without a window.
 #include "scriptedprompter.h"
+#include "scriptedshell.h"
 #include "servicefixture.h"
 #include "testenv.h"
 #include "uploadfixture.h"
@@ -14,6 +15,8 @@
 #include "upload/uploadlist.h"
 
 #include <QFile>
+#include <QImage>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTimeZone>
 
@@ -525,6 +528,40 @@ private Q_SLOTS:
         QVERIFY(!list.PasteToList(file, false, true, boxes));
         QCOMPARE(list.count(), 0);
         QCOMPARE(test::entriesOf(SET_UploadsPath), QStringList());
+    }
+
+    void clipboardPictureCutOff()
+    {
+        test::HookedPrompter prompter;
+        test::ScriptedShell shell;
+        // Noise, so the PNG cannot shrink below the limit.
+        QImage picture(700, 700, QImage::Format_RGB32);
+        QRandomGenerator noise(7);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                picture.setPixel(x, y, noise.generate());
+        shell.clipboardImage = picture;
+        QVERIFY(QDir().mkpath(SET_UploadsPath));
+        test::FileSizeLimit limit;
+        limit.set(256 * 1024);
+        UploadList list;
+        PostBoxes boxes;
+        prompter.queue(IDCANCEL);
+        QVERIFY(!list.PasteToList(QString(), true, true, boxes));
+        QCOMPARE(list.count(), 0);
+        QCOMPARE(prompter.messages().size(), 1);
+        QVERIFY2(prompter.last().text.contains(QStringLiteral("Can't save clipboard picture to uploads folder.")),
+                 qPrintable(prompter.last().text));
+        QCOMPARE(prompter.last().style, int(MB_RETRYCANCEL | MB_ICONCRITICAL));
+        QCOMPARE(test::entriesOf(SET_UploadsPath), QStringList());
+
+        prompter.onAsk = [&limit] { limit.lift(); };
+        limit.set(256 * 1024);
+        prompter.queue(IDRETRY);
+        QVERIFY(list.PasteToList(QString(), true, true, boxes));
+        QCOMPARE(list.count(), 1);
+        QCOMPARE(test::entriesOf(SET_UploadsPath), QStringList{tsGetFileName(list.item(0).FileName)});
+        QCOMPARE(QImage(list.item(0).FileName, "PNG"), picture);
     }
 
     void removingRows()

@@ -21,6 +21,7 @@
 #include "service/account.h"
 #include "service/postsubmit.h"
 #include "upload/postproperties.h"
+#include "upload/uploadfiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -354,13 +355,23 @@ void frmUploader::done(int result)
     QDialog::done(result);
 }
 
-bool frmUploader::PasteToList(const QString& text, bool treatAsFile, bool saveList)
+PostBoxes frmUploader::Boxes() const
 {
-    PostBoxes boxes{CaptionText(), m_tags->text(), m_url->text(), m_tagsFromCaption->isChecked(),
-                    AltTextText()};
-    const bool added = m_list.PasteToList(text, treatAsFile, saveList, boxes);
+    return {CaptionText(), m_tags->text(), m_url->text(), m_tagsFromCaption->isChecked(),
+            AltTextText()};
+}
+
+void frmUploader::ShowTagsOf(const PostBoxes& boxes)
+{
     if (boxes.tags != m_tags->text())
         m_tags->setText(boxes.tags);
+}
+
+bool frmUploader::PasteToList(const QString& text, bool treatAsFile, bool saveList)
+{
+    PostBoxes boxes = Boxes();
+    const bool added = m_list.PasteToList(text, treatAsFile, saveList, boxes);
+    ShowTagsOf(boxes);
     return added;
 }
 
@@ -487,11 +498,13 @@ void frmUploader::AddFile()
     FileDialogOptions options;
     options.filter = kPicturesFilter;
     options.initialFolder = tsReadStringFromINI(kRecentSection, kAddFileFolderKey, {}, settings);
-    const QString file = fileDialogs().ShowOpen(options);
-    if (file.isEmpty())
+    if (options.initialFolder.isEmpty())
+        options.initialFolder = PicturesStartFolder();
+    const QStringList files = fileDialogs().ShowOpenMany(options);
+    if (files.isEmpty())
         return;
-    tsWriteStringToINI(kRecentSection, kAddFileFolderKey, tsGetFilePath(file), settings);
-    PasteToList(file, false, true);
+    tsWriteStringToINI(kRecentSection, kAddFileFolderKey, tsGetFilePath(files.first()), settings);
+    DropFiles(files);
 }
 
 void frmUploader::BatchFromUrls()
@@ -543,9 +556,9 @@ void frmUploader::OpenRow(int row)
 
 void frmUploader::DropFiles(const QStringList& files)
 {
-    for (const QString& file : files)
-        PasteToList(file, false, false);
-    m_list.SaveListedUploads();
+    PostBoxes boxes = Boxes();
+    m_list.PasteFilesToList(files, boxes);
+    ShowTagsOf(boxes);
 }
 
 void frmUploader::ResultClicked()
@@ -619,6 +632,12 @@ bool frmUploader::handleListKey(QKeyEvent* key)
         if (m != Qt::ControlModifier)
             return false;
         m_tasks->selectAll();
+        return true;
+    case Qt::Key_V:
+        // Only in the list: in a text box Ctrl+V pastes into the box.
+        if (m != Qt::ControlModifier)
+            return false;
+        PasteToList(QString(), true, true);
         return true;
     case Qt::Key_Space:
         if (m != Qt::NoModifier)

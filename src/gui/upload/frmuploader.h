@@ -86,6 +86,8 @@ private:
     void ResultClicked();
     void StateChanged();
     QList<int> SelectedRows() const;
+    PostBoxes Boxes() const;
+    void ShowTagsOf(const PostBoxes& boxes);
     QString CaptionText() const;
     void SetCaptionText(const QString& text);
     QString AltTextText() const;
