@@ -153,32 +153,61 @@ void OpenPicture(const QString& postId)
            MB_ICONCRITICAL);
 }
 
-QString UserGuidePath()
+QStringList UserGuideCandidates()
 {
     const QString name = QStringLiteral("user-guide.md");
     const QString bin = QCoreApplication::applicationDirPath();
-    const QStringList candidates = {
-        bin + u'/' + name,
-        bin + QStringLiteral("/../share/doc/ruvia/") + name,
-        QStringLiteral(RUVIA_SOURCE_DIR "/docs/") + name,
+    return {
+        QDir::cleanPath(bin + u'/' + name),
+        QDir::cleanPath(bin + QStringLiteral("/../share/doc/ruvia/") + name),
+        QDir::cleanPath(QStringLiteral(RUVIA_SOURCE_DIR "/docs/") + name),
     };
+}
+
+QString UserGuidePath(const QStringList& candidates)
+{
     for (const QString& path : candidates)
         if (QFileInfo(path).isFile())
             return QDir::cleanPath(path);
     return {};
 }
 
-void OpenUserGuide()
+void OpenUserGuide(const std::function<void(const QString&)>& show, const QStringList& candidates)
 {
-    const QString path = UserGuidePath();
+    const QString path = UserGuidePath(candidates);
     if (path.isEmpty()) {
-        MsgBox(QStringLiteral("The user guide (user-guide.md) was not found beside the program "
-                              "or in its documentation folder."),
-               MB_ICONEXCLAMATION);
+        QStringList lines{QStringLiteral("The user guide was not found. Ruvia looked for it here:")};
+        for (const QString& place : candidates)
+            lines.append(QDir::toNativeSeparators(place));
+        MsgBox(lines.join(QStringLiteral("\r\n")), MB_ICONEXCLAMATION);
         return;
     }
-    if (!shell().Open(path))
+    if (show)
+        show(path);
+    else if (!shell().Open(path))
         MsgBox(joinMessage({path, QStringLiteral("Can't open the user guide.")}), MB_ICONCRITICAL);
+}
+
+GuideLink ClassifyGuideLink(const QUrl& url)
+{
+    const QString scheme = url.scheme().toLower();
+    if (scheme == u"http" || scheme == u"https" || scheme == u"mailto")
+        return GuideLink::Web;
+    if (scheme.isEmpty() && url.path().isEmpty() && url.hasFragment())
+        return GuideLink::Inside;
+    return GuideLink::Ignore;
+}
+
+QString GuideHeadingAnchor(const QString& heading)
+{
+    QString anchor;
+    for (const QChar c : heading.trimmed().toLower()) {
+        if (c.isLetterOrNumber() || c == u'-' || c == u'_')
+            anchor += c;
+        else if (c == u' ')
+            anchor += u'-';
+    }
+    return anchor;
 }
 
 } // namespace ruvia

@@ -6,6 +6,10 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QUrl>
+
+#include <functional>
 
 namespace ruvia {
 
@@ -77,10 +81,21 @@ bool LoadListPosition(PostList& list, const QString& settingsFile);
 // unresolved post does nothing.
 void OpenPicture(const QString& postId);
 
-// Where Help finds the user guide: beside the program, in its installed
-// documentation folder, or in the source tree it was built from. "" when none.
-QString UserGuidePath();
-// Opens the user guide, or says that it is missing.
-void OpenUserGuide();
+// Where Help looks for the user guide, in order: beside the program, in its
+// installed documentation folder, in the source tree it was built from.
+QStringList UserGuideCandidates();
+// The first candidate that is a file; "" when none.
+QString UserGuidePath(const QStringList& candidates = UserGuideCandidates());
+// Hands the guide's path to show, or says that it is missing, naming the
+// places it looked. Without show the desktop opens the file.
+void OpenUserGuide(const std::function<void(const QString& path)>& show = {},
+                   const QStringList& candidates = UserGuideCandidates());
+
+// What a click on a link inside the guide does.
+enum class GuideLink { Inside, Web, Ignore };
+GuideLink ClassifyGuideLink(const QUrl& url);
+// The anchor a Markdown heading gets ("Paint mode" -> "paint-mode"), as the
+// guide's own table of contents writes its links.
+QString GuideHeadingAnchor(const QString& heading);
 
 } // namespace ruvia

@@ -9,6 +9,7 @@
 #include "core/group.h"
 #include "core/settings.h"
 #include "gui/links/frmpictureslist.h"
+#include "gui/links/frmuserguide.h"
 #include "gui/links/lstpictures.h"
 #include "gui/links/picpreview.h"
 #include "gui/ucinfotoolbar.h"
@@ -18,6 +19,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
@@ -27,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTextBrowser>
 
 using namespace ruvia;
 using ruvia::test::child;
@@ -46,6 +49,17 @@ QAction* action(QWidget* w, const QString& name)
 QString slotText(QWidget* w, int i)
 {
     return child<QLineEdit>(w, qPrintable(QStringLiteral("txtSlot%1").arg(i)))->text();
+}
+
+// Where anything but black was drawn.
+QRect inkBox(const QImage& image)
+{
+    QRect box;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) != qRgb(0, 0, 0))
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 // Waits for the delayed click to have run.
@@ -95,6 +109,8 @@ private Q_SLOTS:
     void init()
     {
         ResetSettingsToDefaults();
+        // Each test starts from the classic size, whatever the one before left.
+        SettingsStore::writeText(QStringLiteral("Pictures List"), QStringLiteral("Window placement"), QString());
         SaveTemplates({});
         QVERIFY(test::OpenFreshGroup(kHost));
         QFile::remove(GetGroupSettingsFile());
@@ -203,6 +219,8 @@ private Q_SLOTS:
         settle();
         QCOMPARE(int(preview->preview().state), int(Preview::Empty));
         QCOMPARE(preview->grab().toImage().pixelColor(5, 5), QColor(0, 0, 0));
+        QVERIFY(preview->ShowsNoThumbnail());
+        QVERIFY(!inkBox(preview->grab().toImage()).isEmpty());
 
         select(list, {9});
         settle();
@@ -223,6 +241,87 @@ private Q_SLOTS:
         Q_EMIT child<QMenu>(w, "mnuPictureMain")->aboutToShow();
         QCOMPARE(action(w, QStringLiteral("mnuPictureMain11"))->text(), QStringLiteral("Download pictures"));
         QVERIFY(!action(w, QStringLiteral("mnuPictureMain1"))->isEnabled());
+    }
+
+    void previewSaysWhenAPostHasNoThumbnail()
+    {
+        PicturePreview preview;
+        preview.resize(272, 229);
+        preview.setPreview({}, true);
+        const QRect ink = inkBox(preview.grab().toImage());
+        QVERIFY(!ink.isEmpty());
+        QVERIFY2(qAbs(ink.center().x() - 136) <= 2 && qAbs(ink.center().y() - 114) <= 2,
+                 qPrintable(QStringLiteral("%1,%2").arg(ink.center().x()).arg(ink.center().y())));
+        QVERIFY(ink.width() < 200);
+        // Quiet: grey, never brighter than mid-grey.
+        const QImage shot = preview.grab().toImage();
+        for (int y = ink.top(); y <= ink.bottom(); ++y)
+            for (int x = ink.left(); x <= ink.right(); ++x)
+                QVERIFY(qGray(shot.pixel(x, y)) <= 128);
+
+        // No post: plain black; a damaged file: plain red, whoever it belongs to.
+        preview.setPreview({}, false);
+        QVERIFY(inkBox(preview.grab().toImage()).isEmpty());
+        QVERIFY(!preview.ShowsNoThumbnail());
+        preview.setPreview({Preview::Broken, {}}, true);
+        QVERIFY(!preview.ShowsNoThumbnail());
+        const QImage broken = preview.grab().toImage();
+        QCOMPARE(broken.pixelColor(136, 114), QColor(255, 0, 0));
+        QCOMPARE(broken.pixelColor(5, 5), QColor(255, 0, 0));
+    }
+
+    void slotRightClickCopiesWithoutTheFocus_data()
+    {
+        QTest::addColumn<bool>("emptySlot");
+        QTest::addColumn<int>("selectFirst");
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QString>("copied");
+        QTest::newRow("unfocused slot: its whole text") << false << -1 << true << QString();
+        QTest::newRow("empty slot: nothing to copy") << true << -1 << false << QString();
+        QTest::newRow("focused slot with part selected") << false << 7 << true << QStringLiteral("http://");
+    }
+    void slotRightClickCopiesWithoutTheFocus()
+    {
+        QFETCH(bool, emptySlot);
+        QFETCH(int, selectFirst);
+        QFETCH(bool, enabled);
+        QFETCH(QString, copied);
+        tenPosts();
+        test::ScriptedShell desktop;
+        frmPicturesList* w = open();
+        select(w->list(), {2});
+        settle();
+        auto* slot = child<QLineEdit>(w, "txtSlot0");
+        const QString whole = slot->text();
+        QVERIFY(whole.startsWith(QStringLiteral("http://")));
+        if (copied.isEmpty())
+            copied = whole;
+        if (emptySlot)
+            slot->clear();
+        w->list()->setFocus();
+        if (selectFirst > 0) {
+            slot->setFocus();
+            QTRY_VERIFY(slot->hasSelectedText());
+            slot->setSelection(0, selectFirst);
+        }
+        bool copyEnabled = !enabled;
+        QTimer::singleShot(100, [&] {
+            QWidget* popup = QApplication::activePopupWidget();
+            QAction* copy = popup ? popup->findChild<QAction*>(QStringLiteral("mnuSlotCopy")) : nullptr;
+            if (copy) {
+                copyEnabled = copy->isEnabled();
+                if (copyEnabled)
+                    copy->trigger();
+            }
+            if (popup)
+                popup->close();
+        });
+        QContextMenuEvent click(QContextMenuEvent::Mouse, slot->rect().center(), slot->mapToGlobal(slot->rect().center()));
+        QApplication::sendEvent(slot, &click);
+        QCOMPARE(copyEnabled, enabled);
+        QCOMPARE(desktop.clipboardWrites, enabled ? 1 : 0);
+        if (enabled)
+            QCOMPARE(desktop.clipboard, copied);
     }
 
     void tooManySelectedAndF4CopiesThemAll()
@@ -471,6 +570,68 @@ private Q_SLOTS:
         QCOMPARE(w->list()->topIndex(), top);
     }
 
+    void growsIntoTheSlotsAndRemembersItsPlacement()
+    {
+        tenPosts();
+        frmPicturesList* w = open();
+        auto* list = w->list();
+        auto* preview = child<QWidget>(w, "picPreview");
+        auto* slot = child<QLineEdit>(w, "txtSlot0");
+        auto* tag = child<QLabel>(w, "lblTag0");
+        const QSize classic = w->size();
+        const QRect listAt = list->geometry();
+        const QRect slotAt = slot->geometry();
+        const int previewHeight = preview->height();
+        QCOMPARE(slotAt.width(), 5280 / 15);
+        QVERIFY(w->maximumWidth() > classic.width());
+
+        w->resize(classic + QSize(300, 90));
+        QTRY_COMPARE(slot->width(), slotAt.width() + 300);
+        QCOMPARE(tag->width(), slot->width());
+        QCOMPARE(slot->x(), slotAt.x());
+        QCOMPARE(list->geometry(), listAt);
+        QCOMPARE(preview->width(), listAt.width());
+        QCOMPARE(preview->height(), previewHeight + 90);
+        QCOMPARE(child<ucInfoToolBar>(w, "itbMainInfo")->width(), w->centralWidget()->width());
+        // The other preview layout in the grown window: the list shrinks, the preview fills the rest.
+        const int bottom = preview->geometry().bottom();
+        QTest::keyClick(list, Qt::Key_L, Qt::ControlModifier);
+        QCOMPARE(list->height(), 1170 / 15);
+        QCOMPARE(preview->geometry().bottom(), bottom);
+        QCOMPARE(preview->y(), list->y() + list->height() + 4);
+
+        // Never smaller than the classic layout.
+        w->resize(200, 150);
+        QCOMPARE(w->size(), classic);
+        w->resize(classic + QSize(300, 90));
+        QTRY_COMPARE(slot->width(), slotAt.width() + 300);
+        const QRect placed = w->geometry();
+        w->close();
+        QTRY_VERIFY(!m_window);
+
+        QVERIFY(OpenGroupFolders(kHost + QStringLiteral(" | ") + kHost));
+        QVERIFY(OpenLinksBase());
+        w = open();
+        QCOMPARE(w->size(), placed.size());
+        QCOMPARE(child<QLineEdit>(w, "txtSlot0")->width(), slotAt.width() + 300);
+        QCOMPARE(w->list()->geometry(), listAt);
+        WindowPlacement stored;
+        QVERIFY(SettingsStore::LoadWindowPlacement(QStringLiteral("Pictures List"),
+                                                   QStringLiteral("Window placement"), stored));
+        QCOMPARE(stored.rect.size(), placed.size());
+        QVERIFY(!stored.maximized);
+    }
+
+    void opensMaximizedWhenLeftSo()
+    {
+        tenPosts();
+        QVERIFY(SettingsStore::SaveWindowPlacement(QStringLiteral("Pictures List"), QStringLiteral("Window placement"),
+                                                   {QRect(40, 30, 900, 600), true}));
+        frmPicturesList* w = open();
+        QVERIFY(w->isMaximized());
+        QCOMPARE(w->normalGeometry().size(), QSize(900, 600));
+    }
+
     void baseDialogRefillsTheListWhenTheBaseGrew()
     {
         tenPosts();
@@ -490,6 +651,39 @@ private Q_SLOTS:
         QVERIFY(w->list()->hasFocus());
         w->RunBaseDialog([] {});
         QCOMPARE(w->list()->count(), 11);
+    }
+
+    void uploadRunShowsTheNewestPost()
+    {
+        test::AddPosts(60, 1000);
+        QVERIFY(SaveLinksBase());
+        frmPicturesList* w = open();
+        auto* list = w->list();
+        select(list, {3, 4});
+        settle();
+        onNextModal([](QWidget* uploader) {
+            QCOMPARE(uploader->objectName(), QStringLiteral("frmUploader"));
+            AddLink(QStringLiteral("900001"), QStringLiteral("first.jpg"), QStringLiteral("me"));
+            AddLink(QStringLiteral("900002"), QStringLiteral("newest.jpg"), QStringLiteral("me"));
+            uploader->close();
+        });
+        action(w, QStringLiteral("mnuBase1"))->trigger();
+        QCOMPARE(list->count(), 62);
+        QCOMPARE(list->currentIndex(), 61);
+        QCOMPARE(list->selectedRows(), QList<int>{61});
+        QVERIFY(list->topIndex() > 0);
+        QCOMPARE(child<ucInfoToolBar>(w, "itbMainInfo")->ListInfo(), QStringLiteral("62 / 62: newest.jpg"));
+        QCOMPARE(slotText(w, 0), kSlotNotResolved);
+        QVERIFY(child<PicturePreview>(w, "picPreview")->ShowsNoThumbnail());
+        settle();
+        QCOMPARE(list->selectedRows(), QList<int>{61});
+
+        // Nothing uploaded: the selection stays as it was.
+        select(list, {5});
+        settle();
+        onNextModal([](QWidget* uploader) { uploader->close(); });
+        action(w, QStringLiteral("mnuBase1"))->trigger();
+        QCOMPARE(list->selectedRows(), QList<int>{5});
     }
 
     void findDialogFirstUseAndEachKind_data()
@@ -554,8 +748,23 @@ private Q_SLOTS:
         test::ScriptedPrompter prompter;
         frmPicturesList* w = open();
         QTest::keyClick(w->list(), Qt::Key_F1);
-        QCOMPARE(desktop.opened.size(), 1);
-        QVERIFY(desktop.opened.first().endsWith(QStringLiteral("/docs/user-guide.md")));
+        QPointer<frmUserGuide> guide = frmUserGuide::Instance();
+        QVERIFY(guide);
+        QVERIFY(QTest::qWaitForWindowExposed(guide));
+        QVERIFY(guide->browser()->toPlainText().startsWith(QStringLiteral("Ruvia user guide")));
+        QVERIFY(desktop.opened.isEmpty());
+        // F1 again brings back the same window, not a second one.
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w->list(), Qt::Key_F1);
+        QCOMPARE(frmUserGuide::Instance(), guide.data());
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                               [](QWidget* t) { return t->objectName() == u"frmUserGuide"; }),
+                 1);
+        QVERIFY(prompter.messages().isEmpty());
+        guide->close();
+        QTRY_VERIFY(!guide);
         QTest::keyClick(w->list(), Qt::Key_I, Qt::ControlModifier);
         QCOMPARE(prompter.messages().size(), 1);
         QVERIFY(prompter.last().text.startsWith(QStringLiteral("Traffic usage statistics\r\n")));

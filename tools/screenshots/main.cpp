@@ -13,12 +13,14 @@
 #include "gui/links/frmcustomizetemplates.h"
 #include "gui/links/frmfind.h"
 #include "gui/links/frmpictureslist.h"
+#include "gui/links/frmuserguide.h"
 #include "gui/links/lstpictures.h"
 #include "gui/upload/frmbatch.h"
 #include "gui/upload/frmbatchurls.h"
 #include "gui/upload/frmuploader.h"
 #include "gui/resources.h"
 #include "gui/windowhelper.h"
+#include "links/linksrules.h"
 #include "platform/fileio.h"
 #include "platform/inifile.h"
 #include "platform/paths.h"
@@ -389,6 +391,13 @@ int main(int argc, char** argv)
         std::unique_ptr<QDialog> about(
             CreateAboutBox(nullptr, resourcePicture(QStringLiteral("RUVIA_ABOUT_BOX_0000")), AboutDedication()));
         save(about.get(), QStringLiteral("about"));
+    }
+    if (const QString guide = UserGuidePath(); !guide.isEmpty()) {
+        frmUserGuide* w = frmUserGuide::ShowGuide(guide, nullptr);
+        w->resize(800, 600);
+        save(w, QStringLiteral("user-guide"));
+        w->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
     uploadWindows(profile.path());
     linksWindows();

@@ -10,6 +10,7 @@
 #include "gui/links/frmaddpostbyid.h"
 #include "gui/links/frmcustomizetemplates.h"
 #include "gui/links/frmfind.h"
+#include "gui/links/frmuserguide.h"
 #include "gui/links/lstpictures.h"
 #include "gui/links/picpreview.h"
 #include "gui/links/ucpaint.h"
@@ -19,6 +20,7 @@
 #include "gui/ucinfotoolbar.h"
 #include "gui/windowhelper.h"
 #include "links/linksrules.h"
+#include "platform/settingsstore.h"
 #include "platform/shell.h"
 #include "platform/textrules.h"
 #include "support/searchhost.h"
@@ -60,6 +62,8 @@ constexpr int kProgressWidth = 4800;
 constexpr int kProgressHeight = 1200;
 constexpr int kClickDelayMs = 50;
 const QString kPaintCaption = QStringLiteral("Безымянный - Paint");
+const QString kPlacementSection = QStringLiteral("Pictures List");
+const QString kPlacementKey = QStringLiteral("Window placement");
 
 // The whole text selected, its start in view: ready to copy and to read.
 void selectWholeText(QLineEdit* box)
@@ -99,12 +103,17 @@ frmPicturesList::frmPicturesList(frmGroupSelector* login) : m_login(login)
 
     buildControls();
     buildMenus();
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-    tsCenterFormEx(this);
     MarkToolBarForm(this);
     InitToolBar(m_form, m_info);
-    m_progressPanel->move((m_form->width() - m_progressPanel->width()) / 2,
-                          (m_form->height() - m_progressPanel->height()) / 2);
+    // The classic layout is the smallest; what the window grows by goes to
+    // the slots (width) and the preview (height).
+    m_baseFormSize = m_form->size();
+    m_form->setMinimumSize(m_baseFormSize);
+    m_form->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    adjustSize();
+    tsCenterFormEx(this);
+    layoutForm();
+    restorePlacement();
     setWindowTitle(MakeWindowTitle(QStringLiteral("Links :: ") + SET_GroupName));
     m_info->setListInfoLabel(QStringLiteral("Selection:"));
     LoadTemplates();
@@ -137,6 +146,9 @@ void frmPicturesList::buildControls()
         m_slots[i] = new QLineEdit(m_form);
         m_slots[i]->setObjectName(QStringLiteral("txtSlot%1").arg(i));
         m_slots[i]->setReadOnly(true);
+        m_slots[i]->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(m_slots[i], &QWidget::customContextMenuRequested, this,
+                [this, i](const QPoint& pos) { slotContextMenu(i, pos); });
         m_tags[i]->setBuddy(m_slots[i]);
     }
     m_list->setGeometry(twips(kMargin, kMargin, kColumnWidth, kBigListHeight));
@@ -221,10 +233,12 @@ void frmPicturesList::buildMenus()
     const QString base = QStringLiteral("mnuBase");
     connect(addItem(m_menus[2], base, 1, QStringLiteral("Upload pictures..."), QKeySequence(Qt::Key_F6)),
             &QAction::triggered, this, [this] {
-                RunBaseDialog([this] {
-                    frmUploader dialog(this, m_statistics.get());
-                    dialog.exec();
-                });
+                RunBaseDialog(
+                    [this] {
+                        frmUploader dialog(this, m_statistics.get());
+                        dialog.exec();
+                    },
+                    true);
             });
     connect(addItem(m_menus[2], base, 5, QStringLiteral("Add post by ID...")), &QAction::triggered, this,
             [this] {
@@ -263,7 +277,8 @@ void frmPicturesList::buildMenus()
 
     const QString help = QStringLiteral("mnuHelp");
     connect(addItem(m_menus[4], help, 0, QStringLiteral("Contents"), QKeySequence(Qt::Key_F1)),
-            &QAction::triggered, this, [] { OpenUserGuide(); });
+            &QAction::triggered, this,
+            [this] { OpenUserGuide([this](const QString& path) { frmUserGuide::ShowGuide(path, this); }); });
     addItem(m_menus[4], help, 1, QStringLiteral("-"));
     connect(addItem(m_menus[4], help, 2, QStringLiteral("Statistics..."), QKeySequence(Qt::CTRL | Qt::Key_I)),
             &QAction::triggered, this, [this] {
@@ -304,8 +319,8 @@ void frmPicturesList::LoadTemplates()
         const SlotPlacement& place = places.value(i);
         const int row = Twips(kSlotPitch) * place.row;
         m_tags[i]->setText(place.label);
-        m_tags[i]->setGeometry(Twips(kSlotsLeft), top + row, Twips(kSlotsWidth), Twips(kTagHeight));
-        m_slots[i]->setGeometry(Twips(kSlotsLeft), top + row + Twips(kSlotTop), Twips(kSlotsWidth),
+        m_tags[i]->setGeometry(Twips(kSlotsLeft), top + row, slotWidth(), Twips(kTagHeight));
+        m_slots[i]->setGeometry(Twips(kSlotsLeft), top + row + Twips(kSlotTop), slotWidth(),
                                 Twips(kSlotHeight));
         m_slots[i]->setProperty("Tag", templates.value(i).body);
         m_tags[i]->setVisible(place.visible);
@@ -378,7 +393,7 @@ QString frmPicturesList::currentPostId() const
 
 void frmPicturesList::showPreview(const QString& postId)
 {
-    m_preview->setPreview(postId.isEmpty() ? Preview{} : LoadPostPreview(postId));
+    m_preview->setPreview(postId.isEmpty() ? Preview{} : LoadPostPreview(postId), !postId.isEmpty());
 }
 
 void frmPicturesList::copyAll(int slot)
@@ -392,6 +407,28 @@ void frmPicturesList::copyAll(int slot)
                            SET_HourglassThreshold);
     shell().SetClipboardText(text);
     QApplication::beep();
+}
+
+void frmPicturesList::slotContextMenu(int slot, const QPoint& pos)
+{
+    QLineEdit* box = m_slots[slot];
+    // A slot without the focus has no selection yet: its whole text is what the user means.
+    const QString chosen = box->hasSelectedText() ? box->selectedText() : box->text();
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("mnuSlot"));
+    QAction* copy = menu.addAction(QStringLiteral("&Copy"));
+    copy->setObjectName(QStringLiteral("mnuSlotCopy"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(!chosen.isEmpty());
+    connect(copy, &QAction::triggered, this, [chosen] { shell().SetClipboardText(chosen); });
+    QAction* all = menu.addAction(QStringLiteral("Select &All"));
+    all->setObjectName(QStringLiteral("mnuSlotSelectAll"));
+    all->setEnabled(!box->text().isEmpty());
+    connect(all, &QAction::triggered, box, [box] {
+        box->setFocus(Qt::PopupFocusReason);
+        selectWholeText(box);
+    });
+    menu.exec(box->mapToGlobal(pos));
 }
 
 void frmPicturesList::openCurrentPicture()
@@ -519,6 +556,17 @@ void frmPicturesList::listContextMenu(const QPoint& pos)
     showPictureMenu(m_list->viewport()->mapToGlobal(pos), false);
 }
 
+void frmPicturesList::showOnly(int row)
+{
+    m_suppressClick = true;
+    m_list->selectionModel()->clearSelection();
+    m_list->setCurrentIndex(row);
+    m_list->selectRange(row, row, true);
+    m_suppressClick = m_inProgress;
+    m_delayedClick->stop();
+    UpdateSlotsAndPreview(false);
+}
+
 void frmPicturesList::search(bool findNext)
 {
     if (!m_searchHost)
@@ -536,7 +584,7 @@ void frmPicturesList::showSettings()
     UpdateSlotsAndPreview(true);
 }
 
-void frmPicturesList::RunBaseDialog(const std::function<void()>& show)
+void frmPicturesList::RunBaseDialog(const std::function<void()>& show, bool showNewest)
 {
     const int before = GetLinksCount();
     if (SET_HidePreview)
@@ -548,6 +596,9 @@ void frmPicturesList::RunBaseDialog(const std::function<void()>& show)
     activateWindow();
     if (GetLinksCount() > before) {
         FillList();
+        // New posts are appended to the base: the last item is the newest.
+        if (showNewest)
+            showOnly(m_list->count() - 1);
         m_list->setFocus();
     }
 }
@@ -560,9 +611,49 @@ void frmPicturesList::setBigPreview(bool big)
         return;
     const int listHeight = big ? kBigListHeight : kSmallListHeight;
     m_list->setGeometry(m_list->x(), m_list->y(), m_list->width(), Twips(listHeight));
-    m_preview->setGeometry(m_list->x(), m_list->y() + m_list->height() + Twips(kPreviewGap),
-                           m_list->width(), Twips(kColumnHeight - listHeight));
+    layoutForm();
     m_preview->update();
+}
+
+int frmPicturesList::slotWidth() const
+{
+    return Twips(kSlotsWidth) + qMax(0, m_form->width() - m_baseFormSize.width());
+}
+
+void frmPicturesList::layoutForm()
+{
+    if (m_baseFormSize.isEmpty())
+        return;
+    const int taller = qMax(0, m_form->height() - m_baseFormSize.height());
+    const int listHeight = BigPreview() ? kBigListHeight : kSmallListHeight;
+    m_preview->setGeometry(m_list->x(), m_list->y() + m_list->height() + Twips(kPreviewGap),
+                           m_list->width(), Twips(kColumnHeight - listHeight) + taller);
+    for (int i = 0; i < kTemplateCount; ++i) {
+        m_tags[i]->resize(slotWidth(), m_tags[i]->height());
+        m_slots[i]->resize(slotWidth(), m_slots[i]->height());
+    }
+    m_info->resize(m_form->width(), ucInfoToolBar::fixedHeight());
+    m_progressPanel->move((m_form->width() - m_progressPanel->width()) / 2,
+                          (m_form->height() - m_progressPanel->height()) / 2);
+    if (m_paint->isVisible())
+        m_paint->setGeometry(m_form->rect());
+}
+
+void frmPicturesList::restorePlacement()
+{
+    WindowPlacement placement;
+    if (!SettingsStore::LoadWindowPlacement(kPlacementSection, kPlacementKey, placement))
+        return;
+    setGeometry(placement.rect);
+    if (placement.maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void frmPicturesList::savePlacement()
+{
+    const WindowPlacement placement{normalGeometry().isValid() ? normalGeometry() : geometry(),
+                                    isMaximized()};
+    SettingsStore::SaveWindowPlacement(kPlacementSection, kPlacementKey, placement);
 }
 
 bool frmPicturesList::PaintModeShown() const { return m_paint->isVisible(); }
@@ -682,6 +773,8 @@ bool frmPicturesList::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         }
+    } else if (type == QEvent::Resize && watched == m_form) {
+        layoutForm();
     } else if (type == QEvent::FocusIn) {
         // After the focus change, or the click that gave the focus would undo the selection.
         for (QLineEdit* box : m_slots)
@@ -721,6 +814,7 @@ void frmPicturesList::unload()
     m_transfer = std::make_unique<TransferProgress>(TransferProgress::ShowText{}, nullptr, m_cancelRequest);
     m_statistics.reset();
     m_searchHost.reset();
+    savePlacement();
     SaveListPosition();
     // The last save of the session also folds the journal into Links.XML.
     FoldLinksBase();

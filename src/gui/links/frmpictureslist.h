@@ -72,8 +72,8 @@ class frmPicturesList : public QMainWindow, public IHTTPRequestCallback, private
 
     // Runs a modal dialog that may add links: the preview is blanked meanwhile
     // when the "Hide Preview" setting is on, and the list is refilled when the
-    // base grew.
-    void RunBaseDialog(const std::function<void()>& show);
+    // base grew; with showNewest the newest post is then selected and shown.
+    void RunBaseDialog(const std::function<void()>& show, bool showNewest = false);
 
     // The picture operations behind the Picture menu.
     PictureOperations& Operations() { return m_operations; }
@@ -108,10 +108,18 @@ class frmPicturesList : public QMainWindow, public IHTTPRequestCallback, private
     void search(bool findNext);
     void showSettings();
     void openCurrentPicture();
+    void slotContextMenu(int slot, const QPoint& pos);
+    // Selects this row alone, scrolled into view, with its slots and preview.
+    void showOnly(int row);
     QString currentPostId() const;
     bool handleWindowKey(QKeyEvent* key, bool overrideOnly);
     bool handleSlotKey(int slot, QKeyEvent* key);
     void unload();
+    int slotWidth() const;
+    // Places what follows the window's size: the preview, the slots, the panels.
+    void layoutForm();
+    void restorePlacement();
+    void savePlacement();
 
     QPointer<frmGroupSelector> m_login;
     QWidget* m_form;
@@ -139,6 +147,7 @@ class frmPicturesList : public QMainWindow, public IHTTPRequestCallback, private
     bool m_suppressClick = false;
     bool m_updating = false;
     bool m_unloaded = false;
+    QSize m_baseFormSize;
     QString m_savedCaption;
     QPointer<QWidget> m_savedFocus;
 };

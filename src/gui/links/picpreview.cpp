@@ -11,9 +11,10 @@ PicturePreview::PicturePreview(QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void PicturePreview::setPreview(Preview preview)
+void PicturePreview::setPreview(Preview preview, bool forPost)
 {
     m_preview = std::move(preview);
+    m_forPost = forPost;
     update();
 }
 
@@ -23,6 +24,10 @@ void PicturePreview::paintEvent(QPaintEvent*)
     switch (m_preview.state) {
     case Preview::Empty:
         p.fillRect(rect(), Qt::black);
+        if (m_forPost) {
+            p.setPen(QColor(128, 128, 128));
+            p.drawText(rect(), Qt::AlignCenter, QStringLiteral("No thumbnail"));
+        }
         break;
     case Preview::Broken:
         p.fillRect(rect(), QColor(255, 0, 0));
