@@ -286,16 +286,8 @@ void frmGroupSelector::GetGroups()
     ServiceAccount& account = browser ? static_cast<ServiceAccount&>(BrowserAccount())
                                       : passwordAccount;
     QList<GroupEntry> groups;
-    if (account.ListGroups(this, groups)) {
-        QStringList texts, ids;
-        for (const GroupEntry& group : groups) {
-            texts.append(group.text);
-            ids.append(group.id);
-        }
-        FillGroupBox(texts.join(QStringLiteral("\r\n")));
-        if (ids.size() == m_group->count())
-            m_groupIds = ids;
-    }
+    if (account.ListGroups(this, groups))
+        ShowGroups(groups);
     m_stopRequested = false;
     m_inProgress = false;
     UpdateControls();
@@ -371,6 +363,18 @@ void frmGroupSelector::ShowOverview(bool uploads)
     }
 }
 
+void frmGroupSelector::ShowGroups(const QList<GroupEntry>& groups)
+{
+    QStringList texts, ids;
+    for (const GroupEntry& group : groups) {
+        texts.append(group.text);
+        ids.append(group.id);
+    }
+    FillGroupBox(texts.join(QStringLiteral("\r\n")));
+    if (ids.size() == m_group->count())
+        m_groupIds = ids;
+}
+
 bool frmGroupSelector::SignsInWithBrowser() const { return m_kind->currentIndex() == 0; }
 
 V2Account& frmGroupSelector::BrowserAccount()
@@ -438,8 +442,11 @@ void frmGroupSelector::SignIn()
     m_stopRequested = false;
     m_inProgress = false;
     UpdateControls();
-    if (signedIn && m_get->isEnabled())
-        GetGroups();
+    // The sign-in listed the blogs already.
+    if (signedIn && !m_v2->SignInGroups().isEmpty()) {
+        ShowGroups(m_v2->SignInGroups());
+        m_group->setFocus();
+    }
 }
 
 void frmGroupSelector::SignOut()

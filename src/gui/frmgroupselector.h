@@ -3,6 +3,7 @@
 // e-mail address and password of the old interface), the group list fetched
 // from the service, and "Proceed" into the chosen group.
 #include "platform/httprequest.h"
+#include "service/account.h"
 #include "service/oauthsignin.h"
 #include "support/history.h"
 
@@ -60,6 +61,7 @@ private:
     void SignOut();
     void ShowAccountKind();
     void ShowSettings();
+    void ShowGroups(const QList<GroupEntry>& groups);
     void ShowOverview(bool uploads);
     void block(bool& cancel);
 

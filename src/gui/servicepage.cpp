@@ -40,16 +40,6 @@ QLineEdit* field(QWidget* page, QGridLayout* grid, const QString& name, const QS
 
 } // namespace
 
-bool IsValidRedirectAddress(const QString& address)
-{
-    const QUrl url(address, QUrl::StrictMode);
-    // A fragment can't be part of a registered redirect address, and the
-    // listener only ever answers on the two loopback names.
-    return url.isValid() && url.scheme() == u"http" && url.userInfo().isEmpty()
-        && (url.host() == u"localhost" || url.host() == u"127.0.0.1") && url.port() > 0
-        && url.path().startsWith(u'/') && !url.hasFragment();
-}
-
 ServicePage::ServicePage(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("pageService"));

@@ -12,10 +12,6 @@ class QPushButton;
 
 namespace ruvia {
 
-// An http address on this computer (localhost or 127.0.0.1) with a port
-// and a path: what the browser's answer can come back to.
-bool IsValidRedirectAddress(const QString& address);
-
 class ServicePage : public QWidget {
     Q_OBJECT
 public:

@@ -101,8 +101,7 @@ QString OAuthSignIn::NewState()
 bool OAuthSignIn::listen(QString& message)
 {
     const QUrl redirect(m_config.redirectAddress);
-    if (!redirect.isValid() || redirect.scheme() != QStringLiteral("http")
-        || !IsLoopbackHost(redirect.host()) || redirect.port() <= 0) {
+    if (!IsValidRedirectAddress(m_config.redirectAddress)) {
         message = QStringLiteral("The redirect address \"%1\" must be an http address on this "
                                  "computer with a port, such as %2.")
                       .arg(m_config.redirectAddress, QString::fromUtf16(kDefaultRedirectAddress));

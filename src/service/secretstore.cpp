@@ -175,9 +175,10 @@ bool KeychainSecretStore::Available()
         QString error;
         const Result r = store.Read(QStringLiteral("probe"), value, &error);
         if (r == Failed)
-            tsLogWarning(QStringLiteral("Secrets() ==> the desktop's secret store does not "
-                                        "answer (%1); secrets are kept in %2 instead.")
-                             .arg(error, FileSecretStore::DefaultPath()));
+            tsLogWarning(QStringLiteral("Secrets() ==> the desktop's keyring does not answer "
+                                        "(%1); the owner-only file beside the settings is "
+                                        "used instead.")
+                             .arg(error));
         return r != Failed;
     }();
     return available;

@@ -4,6 +4,7 @@
 #include "platform/settingsstore.h"
 
 #include <QHostAddress>
+#include <QUrl>
 
 namespace ruvia {
 
@@ -55,6 +56,16 @@ QString ServiceConfig::TokenAddress() const
 QString ServiceConfig::AuthorizeAddress() const
 {
     return trimmedAddress(signInAddress) + QStringLiteral("/oauth2/authorize");
+}
+
+bool IsValidRedirectAddress(const QString& address)
+{
+    const QUrl url(address, QUrl::StrictMode);
+    // A fragment can't be part of a registered redirect address, and the
+    // listener answers on the loopback names only.
+    return url.isValid() && url.scheme() == u"http" && url.userInfo().isEmpty()
+        && (url.host() == u"localhost" || url.host() == u"127.0.0.1") && url.port() > 0
+        && url.path().startsWith(u'/') && !url.hasFragment();
 }
 
 bool IsLoopbackHost(const QString& host)

@@ -34,6 +34,9 @@ struct ServiceConfig {
 // https address, or a plain one on this machine (loopback). False, with a
 // reason for the user, for anything else.
 bool IsSafeServiceAddress(const QString& address, QString* reason = nullptr);
+// An http address on this computer (localhost or 127.0.0.1) with a port
+// and a path: what the browser's answer can come back to.
+bool IsValidRedirectAddress(const QString& address);
 // An address of this machine: localhost, 127.0.0.0/8 or [::1].
 bool IsLoopbackHost(const QString& host);
 

@@ -169,13 +169,14 @@ bool V2Account::LoadStoredSignIn()
     return IsSignedIn();
 }
 
-bool V2Account::storeTokens(const OAuthTokens& tokens)
+bool V2Account::keepSignIn(const OAuthTokens& tokens)
 {
     QString error;
     if (Secrets().Write(tokenKey(), tokens.toJson(), &error))
         return true;
-    tsLogError(QStringLiteral("V2Account::storeTokens() ==> can't write the sign-in to %1: %2")
-                   .arg(Secrets().Description(), error));
+    tsLogError(QStringLiteral("V2Account::keepSignIn() ==> can't keep the sign-in of account "
+                              "\"%1\" (client %2): %3")
+                   .arg(tokens.account, m_config.clientId, error));
     MsgBox(QStringLiteral("Can't keep the renewed sign-in in %1, so Ruvia may ask you to sign in "
                           "again next time.\r\n\r\n%2")
                .arg(Secrets().Description(), error),
@@ -198,10 +199,9 @@ bool V2Account::SignIn(ISignInView* view, IHTTPRequestCallback* callback, int wa
     }
     tokens.account = m_tokens.account;
     m_tokens = tokens;
-    storeTokens(m_tokens);
-    // The account's name comes with its blogs.
-    QList<GroupEntry> groups;
-    ListGroups(callback, groups);
+    keepSignIn(m_tokens);
+    // The account's name comes with its blogs, kept for whoever shows them.
+    ListGroups(callback, m_signInGroups);
     return true;
 }
 
@@ -250,7 +250,9 @@ bool V2Account::renew(IHTTPRequestCallback* callback, bool force)
                         {QStringLiteral("refresh_token"), m_tokens.refreshToken}},
                        callback, renewed, &refused, message)) {
         if (refused) {
-            tsLogWarning(QStringLiteral("V2Account::renew() ==> the renewal was refused: %1").arg(message));
+            tsLogWarning(QStringLiteral("V2Account::renew() ==> the renewal for account \"%1\" "
+                                        "was refused: %2")
+                             .arg(m_tokens.account, message));
             // The tokens are no good any more: forget them so that nothing
             // tries them again, and ask once.
             SignOut();
@@ -265,7 +267,7 @@ bool V2Account::renew(IHTTPRequestCallback* callback, bool force)
     renewed.account = m_tokens.account;
     // The used refresh token may be dead now: the new pair is kept before
     // anything uses it.
-    storeTokens(renewed);
+    keepSignIn(renewed);
     m_tokens = renewed;
     return true;
 }
@@ -321,7 +323,7 @@ bool V2Account::ListGroups(IHTTPRequestCallback* callback, QList<GroupEntry>& gr
     }
     if (!name.isEmpty() && name != m_tokens.account) {
         m_tokens.account = name;
-        storeTokens(m_tokens);
+        keepSignIn(m_tokens);
     }
     groups.clear();
     for (const V2Blog& blog : blogs) {

@@ -31,6 +31,8 @@ public:
     void SignOut();
     const ServiceConfig& Config() const { return m_config; }
     const OAuthTokens& Tokens() const { return m_tokens; }
+    // The blogs listed by the last SignIn (empty when that list failed).
+    const QList<GroupEntry>& SignInGroups() const { return m_signInGroups; }
 
     // The application's secret, kept in the secret store.
     static QString ClientSecret(const QString& clientId);
@@ -48,7 +50,7 @@ public:
 
 private:
     QString tokenKey() const;
-    bool storeTokens(const OAuthTokens& tokens);
+    bool keepSignIn(const OAuthTokens& tokens);
     // Renews the access token when it runs out within a minute, or at once
     // when force is set. False (shown) when there is no usable sign-in.
     bool renew(IHTTPRequestCallback* callback, bool force);
@@ -63,6 +65,7 @@ private:
 
     ServiceConfig m_config;
     OAuthTokens m_tokens;
+    QList<GroupEntry> m_signInGroups;
 };
 
 // What went wrong with an API exchange, for the user: the service's limits,

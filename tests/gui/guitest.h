@@ -35,6 +35,15 @@ inline void onNextModal(std::function<void(QWidget*)> action)
     timer->start(10);
 }
 
+// The visible top-level window of type T (the links window a Proceed opened).
+template <typename T> T* visibleWindow()
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
+            return t;
+    return nullptr;
+}
+
 template <typename T> T* child(QWidget* window, const char* name)
 {
     T* w = window ? window->findChild<T*>(QString::fromLatin1(name)) : nullptr;

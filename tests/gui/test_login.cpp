@@ -35,13 +35,7 @@ const QString kDemoMain = QStringLiteral("Demo Blog | demoblog.tumblr.com");
 const QString kDemoSide = QStringLiteral("Demo Side Blog | demoside.tumblr.com");
 const QString kCantAuthenticate = QStringLiteral("Can't authenicate on Tumblr.");
 
-frmPicturesList* openLinksWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* links = qobject_cast<frmPicturesList*>(w); links && links->isVisible())
-            return links;
-    return nullptr;
-}
+frmPicturesList* openLinksWindow() { return test::visibleWindow<frmPicturesList>(); }
 } // namespace
 
 class TestLogin : public QObject {

@@ -34,13 +34,7 @@ using test::child;
 
 namespace {
 
-frmPicturesList* openLinksWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* links = qobject_cast<frmPicturesList*>(w); links && links->isVisible())
-            return links;
-    return nullptr;
-}
+frmPicturesList* openLinksWindow() { return test::visibleWindow<frmPicturesList>(); }
 
 } // namespace
 

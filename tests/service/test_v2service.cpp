@@ -5,6 +5,7 @@
 #include "servicefixture.h"
 #include "standin.h"
 #include "testenv.h"
+#include "uploadfixture.h"
 #include "v2fixture.h"
 
 #include "core/settings.h"
@@ -24,17 +25,6 @@ using namespace ruvia;
 using test::json;
 
 namespace {
-
-QByteArray jpeg(int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(qRgb(40, 120, 200));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG");
-    return bytes;
-}
 
 class CancellingView : public ISignInView {
 public:
@@ -225,7 +215,7 @@ private Q_SLOTS:
         post.caption = QStringLiteral("A harbour");
         post.tags = QStringLiteral("sea, boats");
         post.clickThroughUrl = QStringLiteral("https://example.org/harbour");
-        post.data = jpeg(1600, 900);
+        post.data = test::pictureBytes(1600, 900, qRgb(40, 120, 200));
         post.fileName = QStringLiteral("harbour.jpg");
         QString id;
         bool unconfirmed = true;
@@ -311,7 +301,7 @@ private Q_SLOTS:
         // The service refuses the token before our clock says it ran out.
         standin.control("POST", QStringLiteral("/_standin/tokens/expire"));
         PhotoPost post;
-        post.data = jpeg(300, 200);
+        post.data = test::pictureBytes(300, 200, qRgb(40, 120, 200));
         QString id;
         QVERIFY(account->WritePhotoPost(group, post, nullptr, id));
         QCOMPARE(requestsOf(QStringLiteral("create")).size(), 2);
@@ -335,7 +325,7 @@ private Q_SLOTS:
         QVERIFY(standin.clearRequests());
         const int before = int(standin.posts().size());
         PhotoPost post;
-        post.data = jpeg(300, 200);
+        post.data = test::pictureBytes(300, 200, qRgb(40, 120, 200));
         QString id;
         bool unconfirmed = true;
         QVERIFY(!account->WritePhotoPost(group, post, nullptr, id, &unconfirmed));
@@ -388,7 +378,7 @@ private Q_SLOTS:
         const QString group = uuid();
         QVERIFY(standin.addFault(json(fault.constData())));
         PhotoPost post;
-        post.data = jpeg(300, 200);
+        post.data = test::pictureBytes(300, 200, qRgb(40, 120, 200));
         QString id;
         bool maybe = !unconfirmed;
         QVERIFY(!account->WritePhotoPost(group, post, nullptr, id, &maybe));

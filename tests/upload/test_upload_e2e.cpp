@@ -36,13 +36,7 @@ using test::child;
 namespace {
 const QString kDemoMain = QStringLiteral("Demo Blog | demoblog.tumblr.com");
 
-frmPicturesList* openLinksWindow()
-{
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* links = qobject_cast<frmPicturesList*>(w); links && links->isVisible())
-            return links;
-    return nullptr;
-}
+frmPicturesList* openLinksWindow() { return test::visibleWindow<frmPicturesList>(); }
 
 // The upload window as the links window opens it: modal over it, with the
 // group's traffic counters, the list refilled when the base grew. Returns
